@@ -1,0 +1,11 @@
+# Cross-compiles the 64-bit test build (for hosts that cannot run 32-bit code) with mingw-w64 (posix threads: GoogleTest needs them).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(TSY_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${TSY_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TSY_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${TSY_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${TSY_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, only when something is missing.
+# Idempotent: a second run with everything present does nothing and needs no network.
+set -euo pipefail
+
+need=()
+have_cmd() { command -v "$1" >/dev/null 2>&1; }
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+have_cmd cmake                      || need+=(cmake)
+have_cmd g++                        || need+=(g++)
+have_cmd make                       || need+=(make)
+have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
+have_cmd i686-w64-mingw32-windres   || need+=(binutils-mingw-w64-i686)
+have_cmd i686-w64-mingw32-widl      || need+=(mingw-w64-tools)
+have_pkg googletest                 || need+=(googletest)
+have_cmd wixl                       || need+=(wixl)
+have_cmd msiinfo                    || need+=(msitools)
+have_cmd Xvfb                       || need+=(xvfb)
+have_cmd xdotool                    || need+=(xdotool)
+have_cmd xwd                        || need+=(x11-apps)
+have_cmd python3                    || need+=(python3)
+have_cmd clang                      || need+=(clang)
+have_pkg libclang-rt-14-dev         || need+=(libclang-rt-14-dev)
+# ImageMagick may come from elsewhere on the PATH; only the screenshot scripts need it.
+have_cmd convert                    || need+=(imagemagick)
+
+wine_ok=1
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  wine_ok=0
+fi
+have_pkg wine32:i386 || wine_ok=0
+have_cmd wine        || wine_ok=0
+
+if [ ${#need[@]} -eq 0 ] && [ $wine_ok -eq 1 ]; then
+  exit 0
+fi
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+if [ $wine_ok -eq 0 ]; then
+  $SUDO dpkg --add-architecture i386
+  need+=(wine wine32:i386)
+fi
+echo "install-deps: installing ${need[*]}" >&2
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null

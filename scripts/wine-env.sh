@@ -1,0 +1,45 @@
+# Sourced by the Wine scripts. Picks the Wine loader and the Windows build to run under it:
+# the 32-bit program where this machine can run 32-bit code, and otherwise the same sources
+# built for x86_64 under wine64 (some virtual machines run 64-bit user code only; there the
+# 32-bit loader fails with "Exec format error").
+#
+# Sets: WINE, WINESERVER, TSY_WIN_BUILD (build folder of the Windows build to test), WINEARCH,
+#       WINEDEBUG, WINEDLLOVERRIDES; defines new_prefix DIR and end_prefix.
+
+TSY_ROOT=${TSY_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+
+if [ -z "${TSY_WIN_ARCH:-}" ]; then
+  if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    TSY_WIN_ARCH=win32
+  else
+    TSY_WIN_ARCH=win64
+  fi
+fi
+export TSY_WIN_ARCH
+if [ "$TSY_WIN_ARCH" = win32 ]; then
+  export WINE=/usr/lib/wine/wine WINESERVER=/usr/lib/wine/wineserver WINEARCH=win32
+  export TSY_WIN_BUILD=${TSY_WIN_BUILD:-$TSY_ROOT/build/win32}
+else
+  export WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver WINEARCH=win64
+  export TSY_WIN_BUILD=${TSY_WIN_BUILD:-$TSY_ROOT/build/win64}
+fi
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+
+# new_prefix DIR: a fresh, fully booted prefix in DIR (removed first).
+new_prefix() {
+  export WINEPREFIX="$1"
+  rm -rf "$WINEPREFIX"
+  "$WINE" wineboot -i >/dev/null 2>&1 || true
+  "$WINESERVER" -w
+}
+
+end_prefix() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+}
+
+# winrun CMD...: runs a Windows command line through cmd and prints its exit code as the last
+# line ("exit=N"), read inside Wine so that codes above 255 survive.
+winrun() {
+  "$WINE" cmd /c "$* & echo exit=%ERRORLEVEL%" 2>/dev/null | tr -d '\r'
+}
