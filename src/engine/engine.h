@@ -1,0 +1,20 @@
+// The installation engine: one request in, runs of msiexec.exe, registrations, the database
+// engine offer, user-file migration and the saved settings out.
+#pragma once
+
+namespace tsy {
+
+enum class InstallOutcome {
+    Succeeded,  // no step failed
+    Cancelled,  // the user answered Yes to "Cancel install?"
+    Failed,     // a missing package, a failed step or a run-time error
+};
+
+// True when no step failed. When outcome is given it receives why the run ended as it did.
+bool SYS_Install(bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair, bool& bRemove,
+                 bool& bFullUI, bool& bDBFullUI, InstallOutcome* outcome = nullptr);
+
+// Process exit code of a silent run: 0 success, 1602 cancelled, 1603 failure.
+int exitCodeFor(InstallOutcome outcome);
+
+}  // namespace tsy

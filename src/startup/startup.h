@@ -1,0 +1,33 @@
+// Start-up: Main, the command line, edition configuration, product detection, folder
+// discovery and the Windows version.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tsy {
+
+// Runs start-up. Returns the process exit code when the process is to end now (a silent run
+// that has finished); returns nullopt when the wizard is open and the message loop should run.
+// A wrong parameter ends the process through os().endProcess(1639).
+std::optional<int> Main();
+
+std::string sys_parse(std::string& sText, const std::string& sDelim, bool bTrimRest);
+
+// Steps 2 to 4 of the initialisation: edition, product codes, character constants.
+void configureEdition(const std::string& appKey);
+
+void SYS_IsInstalled();
+
+std::string SYS_GetWinVersion(long& lPlatform, long& lMajor, long& lMinor, long& lBuild,
+                              std::string& sServicePack, std::string& sVersion);
+
+std::string SYS_GetFolderPath(int nCSIDL);
+std::string SYS_GetSpecialFolder(int nCSIDL);
+std::string SYS_GetSystemDir();
+std::string SYS_GetInstallPath();
+std::string SYS_GetDBInstallPath();
+// Folder discovery at start-up, in its order with its fallbacks.
+void discoverFolders(long winMajor);
+
+}  // namespace tsy
