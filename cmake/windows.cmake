@@ -8,13 +8,27 @@ set(TSY_WIN_LIBS shell32 ole32 oleaut32 uuid advapi32 user32 gdi32 comdlg32 shlw
 
 file(GLOB TSY_WIN_ADAPTERS CONFIGURE_DEPENDS src/platform/win32/*.cpp src/wizard/win32/*.cpp)
 add_library(tsywin STATIC ${TSY_WIN_ADAPTERS})
-target_link_libraries(tsywin PUBLIC tsycore)
+# The adapters need only the interface headers, so their tests build apart from the logic.
+target_include_directories(tsywin PUBLIC src)
 target_compile_definitions(tsywin PUBLIC WINVER=0x0601 _WIN32_WINNT=0x0601 NOMINMAX
                                          WIN32_LEAN_AND_MEAN)
 
+# The program icon is drawn by our own script at build time; the resource script finds it, and
+# the manifest, through the include path.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(TSY_APP_GENERATED ${CMAKE_BINARY_DIR}/app)
+add_custom_command(OUTPUT ${TSY_APP_GENERATED}/update.ico
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${TSY_APP_GENERATED}
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/src/app/make_icon.py ${TSY_APP_GENERATED}/update.ico
+  DEPENDS ${CMAKE_SOURCE_DIR}/src/app/make_icon.py
+  COMMENT "Drawing the program icon")
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/update.rc PROPERTIES
+  OBJECT_DEPENDS "${TSY_APP_GENERATED}/update.ico;${CMAKE_SOURCE_DIR}/src/app/update.manifest")
+
 file(GLOB TSY_APP_SOURCES CONFIGURE_DEPENDS src/app/*.cpp src/app/*.rc)
 add_executable(Update WIN32 ${TSY_APP_SOURCES})
-target_link_libraries(Update PRIVATE tsywin ${TSY_WIN_LIBS})
+target_include_directories(Update PRIVATE ${CMAKE_SOURCE_DIR}/src/app ${TSY_APP_GENERATED})
+target_link_libraries(Update PRIVATE tsywin tsycore ${TSY_WIN_LIBS})
 target_link_options(Update PRIVATE -static -static-libgcc -static-libstdc++)
 
 # GoogleTest built from its sources with the same toolchain.
@@ -31,6 +45,25 @@ if(TSY_WIN_TEST_SOURCES)
   target_include_directories(win32_tests PRIVATE tests)
   target_link_libraries(win32_tests PRIVATE tsywin gtest gtest_main ${TSY_WIN_LIBS})
   target_link_options(win32_tests PRIVATE -static -static-libgcc -static-libstdc++)
+
+  # Stand-ins beside the tests: a program that leaves a marker (also planted as msiexec.exe),
+  # a planted version.dll (in its own folder, never beside Update.exe in the build folder),
+  # and a tiny package for msiexec.exe, made with wixl.
+  set(TSY_PROBE_DIR ${CMAKE_SOURCE_DIR}/tests/win32/probe)
+  add_executable(tsy_probe ${TSY_PROBE_DIR}/probe.cpp)
+  target_link_options(tsy_probe PRIVATE -static -static-libgcc -static-libstdc++)
+  add_library(tsy_planted_version SHARED ${TSY_PROBE_DIR}/planted_dll.cpp)
+  set_target_properties(tsy_planted_version PROPERTIES PREFIX "" OUTPUT_NAME version
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+  target_link_options(tsy_planted_version PRIVATE -static -static-libgcc -static-libstdc++)
+  find_program(TSY_WIXL wixl REQUIRED)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/tsy_probe.msi
+    COMMAND ${TSY_WIXL} -o ${CMAKE_BINARY_DIR}/tsy_probe.msi ${TSY_PROBE_DIR}/probe.wxs
+    WORKING_DIRECTORY ${TSY_PROBE_DIR}
+    DEPENDS ${TSY_PROBE_DIR}/probe.wxs ${TSY_PROBE_DIR}/probe.txt
+    COMMENT "Building the adapter tests' package")
+  add_custom_target(tsy_probe_msi ALL DEPENDS ${CMAKE_BINARY_DIR}/tsy_probe.msi)
+  add_dependencies(win32_tests tsy_probe tsy_planted_version tsy_probe_msi)
 endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/packages/CMakeLists.txt)

@@ -43,3 +43,37 @@ end_prefix() {
 winrun() {
   "$WINE" cmd /c "$* & echo exit=%ERRORLEVEL%" 2>/dev/null | tr -d '\r'
 }
+
+# winbat LINE: runs one Windows command line from a batch file inside the prefix and prints its
+# exit code as the last line ("exit=N"). Unlike winrun, the line reaches cmd exactly as written
+# (embedded quotes intact), and ERRORLEVEL is read after the command has ended.
+winbat() {
+  local bat="$WINEPREFIX/drive_c/tsy_run.bat"
+  printf '@echo off\r\n%s\r\necho exit=%%ERRORLEVEL%%\r\n' "$1" >"$bat"
+  "$WINE" cmd /c 'C:\tsy_run.bat' 2>/dev/null | tr -d '\r'
+}
+
+# start_xvfb: a private X display for the windows of one suite (sets DISPLAY, TSY_XVFB_PID).
+# Xvfb picks a free display number itself, so suites may run side by side.
+start_xvfb() {
+  local fdfile
+  fdfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  TSY_XVFB_PID=$!
+  local i
+  for i in $(seq 1 100); do
+    [ -s "$fdfile" ] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$(head -n1 "$fdfile")"
+  rm -f "$fdfile"
+  export TSY_XVFB_PID
+}
+
+stop_xvfb() {
+  if [ -n "${TSY_XVFB_PID:-}" ]; then
+    kill "$TSY_XVFB_PID" 2>/dev/null || true
+    wait "$TSY_XVFB_PID" 2>/dev/null || true
+    TSY_XVFB_PID=
+  fi
+}

@@ -1,17 +1,349 @@
-// Placeholder until the engine lands (replaced by the engine's own sources).
 #include "engine/engine.h"
 
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <string>
+
+#include "engine/command_line.h"
+#include "engine/migration.h"
+#include "engine/registration.h"
+#include "platform/os.h"
 #include "platform/runtime_error.h"
+#include "services/system.h"
+#include "services/text.h"
+#include "startup/startup.h"
+#include "startup/state.h"
 
 namespace tsy {
 
-bool SYS_Install(bool&, bool&, bool&, bool&, bool&, bool&, bool&, InstallOutcome* outcome) {
-    if (outcome) *outcome = InstallOutcome::Failed;
-    throw RuntimeError(err::InvalidProcedureCall, "engine not built yet");
+namespace {
+
+const char* const kUpdateService = "vezEdeRu.exe";
+const char* const kSettingsSection = "StartUp";
+
+// Unwinds a run that has to stop here; the outcome says why.
+struct RunEnded {
+    InstallOutcome outcome;
+};
+
+class InstallRun {
+public:
+    InstallRun(bool bProgram, bool bDB, bool bEmail, bool bRepair, bool bRemove, bool& bFullUI,
+               bool& bDBFullUI)
+        : bProgram_(bProgram), bDB_(bDB), bEmail_(bEmail), bRepair_(bRepair), bRemove_(bRemove),
+          bFullUI_(bFullUI), bDBFullUI_(bDBFullUI), s_(sys()) {}
+
+    InstallOutcome run();
+
+private:
+    void step(const std::function<void()>& statement);
+    [[noreturn]] void endRun(InstallOutcome outcome) { throw RunEnded{outcome}; }
+
+    void chooseOptions();
+    void programTask();
+    void databaseTask();
+    void followUp();
+    bool nothingToRemove(bool installed) const;
+
+    void editInterface(std::string& sUI, bool database);
+    void requirePackage(const std::string& name, const std::string& path);
+    void refuseQuotes(std::initializer_list<const std::string*> paths);
+    bool runMsi(const std::string& commandLine, const std::string& packagePath);
+    void saveSetting(const std::string& key, const std::string& value);
+
+    const bool bProgram_, bDB_, bEmail_, bRepair_, bRemove_;
+    bool& bFullUI_;
+    bool& bDBFullUI_;
+    SystemState& s_;
+
+    long winMajor_ = 0;
+    std::string programPackage_, dbPackage_;
+    std::string sOpt_, sProps_, sDBOpt_, sDBProps_;
+    std::string setupName_, sep_, source_;
+    bool bNeedACE_ = false;
+    bool bMigrate_ = false;
+    bool bErr_ = false;
+    int emailForm_ = 0;
+};
+
+// Every statement of the run goes through here, so that an unexpected error is reported
+// once and, in debug mode, the tester may carry on with the next statement.
+void InstallRun::step(const std::function<void()>& statement) {
+    try {
+        statement();
+    } catch (const RunEnded&) {
+        throw;
+    } catch (const ProcessEnded&) {
+        throw;
+    } catch (...) {
+        RuntimeError e = asRuntimeError(std::current_exception());
+        std::string text = handlerText("errHdl_SYS_Install: ", e) + s_.gsCR + s_.gsCR;
+        if (s_.gbDebug) {
+            if (os().msgBox(text + "Resume Next?", mb::YesNo, "") == mb::AnswerYes) return;
+            endRun(InstallOutcome::Failed);
+        }
+        os().msgBox(text, mb::Critical, "");
+        endRun(InstallOutcome::Failed);
+    }
+}
+
+InstallOutcome InstallRun::run() {
+    // Only the major version matters: Windows 6.x needs the communications control registered.
+    step([&] {
+        long lPlatform = 0, lMinor = 0, lBuild = 0;
+        std::string sServicePack, sVersion;
+        SYS_GetWinVersion(lPlatform, winMajor_, lMinor, lBuild, sServicePack, sVersion);
+    });
+
+    programPackage_ = s_.gbPro ? "tsy3p" : "tsy3l";
+    dbPackage_ = s_.gbPro ? "tsy3db" : "tsy3dbl";
+    if (s_.gbUpdate) {
+        programPackage_ += "_update";
+        dbPackage_ += "_update";
+    }
+    programPackage_ += ".msi";
+    dbPackage_ += ".msi";
+
+    // The machine may have changed since start-up (another setup, a wizard left open).
+    step([&] { SYS_IsInstalled(); });
+
+    if (bProgram_) {
+        // The update service must let go of the program's files before they are replaced.
+        if (bRepair_ || s_.gbUpdate || bRemove_)
+            step([&] { SYS_ShellOpen(s_.gsSystemDir + "\\" + kUpdateService, "-u", s_.gsSystemDir); });
+        if (bRemove_) step([&] { engine::unregisterEmailInterface(); });
+    }
+
+    if (bDB_ && !bRepair_ && !bRemove_)
+        step([&] {
+            bMigrate_ = left(os().getSetting(s_.gsAppKey, kSettingsSection, "Ver"), 3) == "3.0";
+        });
+
+    chooseOptions();
+
+    std::string appPath;
+    step([&] { appPath = os().appPath(); });
+    sep_ = contains(appPath, '/') ? "/" : "\\";
+    step([&] { setupName_ = os().exeName(); });
+    // The kit's "TSY Setup" carries its packages in a subfolder; every other name beside it.
+    source_ = iequals(setupName_, "TSY Setup") ? appPath + sep_ + "Package" : appPath;
+
+    if (bProgram_) programTask();
+    if (bDB_) databaseTask();
+    if (!bRemove_) followUp();
+
+    if (bNeedACE_)
+        step([&] {
+            if (!engine::databaseEngineStep(bRemove_, source_)) bErr_ = true;
+        });
+
+    return bErr_ ? InstallOutcome::Failed : InstallOutcome::Succeeded;
+}
+
+void InstallRun::chooseOptions() {
+    if (bRemove_) {
+        if (s_.gbInstalled) {
+            sOpt_ = engine::kRemoveOption;
+            sProps_ = engine::kProgramRemoveProperties;
+        }
+        if (s_.gbDBInstalled) {
+            sDBOpt_ = engine::kRemoveOption;
+            sDBProps_ = engine::kDBRemoveProperties;
+        }
+    } else if (bRepair_ || s_.gbInstalled || s_.gbDBInstalled) {
+        // Reinstalling over an installed package without a repair is an update the user should
+        // watch, hence the full interface.
+        if (s_.gbInstalled) {
+            sOpt_ = engine::kProgramReinstallOption;
+            if (!bRepair_) bFullUI_ = true;
+            if (s_.gbDebug && bProgram_) step([&] { sOpt_ = engine::editOption(sOpt_, false); });
+        }
+        if (s_.gbDBInstalled) {
+            sDBOpt_ = engine::kDBReinstallOption;
+            if (!bRepair_) bDBFullUI_ = true;
+            if (s_.gbDebug && bDB_) step([&] { sDBOpt_ = engine::editOption(sDBOpt_, true); });
+        }
+    }
+    if (sOpt_.empty()) {
+        sOpt_ = engine::kInstallOption;
+        sProps_ = engine::kInstallProperties;
+    }
+    if (sDBOpt_.empty()) {
+        sDBOpt_ = engine::kInstallOption;
+        sDBProps_ = engine::kInstallProperties;
+    }
+}
+
+void InstallRun::editInterface(std::string& sUI, bool database) {
+    if (!s_.gbDebug || !engine::offersInterfaceEdit(sUI)) return;
+    std::optional<std::string> edited;
+    step([&] {
+        edited = engine::editInterfaceLevel(sUI, database);
+        if (!edited) endRun(InstallOutcome::Cancelled);
+    });
+    if (edited) sUI = *edited;
+}
+
+void InstallRun::requirePackage(const std::string& name, const std::string& path) {
+    bool present = false;
+    step([&] { present = SYS_File_FileCheck(name, source_, false, true); });
+    if (present) return;
+    step([&] {
+        os().msgBox("SYS_Install: Unable to open installation package: " + s_.gsCR + path + s_.gsCR +
+                        s_.gsCR +
+                        "NOTE: The installation file must be in the same directory as this setup "
+                        "program (" +
+                        setupName_ + ")." + s_.gsCR,
+                    mb::Critical, "");
+    });
+    endRun(InstallOutcome::Failed);
+}
+
+// A quote cannot occur in a Windows path, and inside the command line it would end the quoted
+// path early and let the rest of the text pass to msiexec.exe as options of its own.
+void InstallRun::refuseQuotes(std::initializer_list<const std::string*> paths) {
+    for (const std::string* path : paths) {
+        if (!contains(*path, '"')) continue;
+        step([&] {
+            os().msgBox("SYS_Install: A folder or file name cannot contain the quote character (\"):" +
+                            s_.gsCR + *path + s_.gsCR + s_.gsCR +
+                            "Nothing was installed from this package. Please choose another folder "
+                            "and run the setup again." +
+                            s_.gsCR,
+                        mb::Critical, "");
+        });
+        endRun(InstallOutcome::Failed);
+    }
+}
+
+// True when msiexec.exe could be started. A request that it ended with anything but success
+// is reported here and fails the run, which still goes on with its remaining steps.
+bool InstallRun::runMsi(const std::string& commandLine, const std::string& packagePath) {
+    bool started = false;
+    std::optional<std::uint32_t> exitCode;
+    step([&] {
+        std::string cmd = commandLine;
+        started = SYS_CreateP(cmd, s_.gsSystemDir, 0, &exitCode);
+    });
+    if (started && exitCode && !engine::msiSucceeded(*exitCode)) {
+        bErr_ = true;
+        step([&] {
+            os().msgBox("Windows Installer could not complete the installation of:" + s_.gsCR +
+                            packagePath + s_.gsCR + "(error " + std::to_string(*exitCode) + ")",
+                        mb::Critical, "");
+        });
+    }
+    return started;
+}
+
+void InstallRun::saveSetting(const std::string& key, const std::string& value) {
+    step([&] {
+        // The settings store refusing a value is a run-time error, as the platform raises it.
+        if (!os().saveSetting(s_.gsAppKey, kSettingsSection, key, value))
+            throw RuntimeError(err::InvalidProcedureCall, "Invalid procedure call or argument");
+    });
+}
+
+// A removal has nothing to do for a package that Windows Installer does not report as
+// installed; the install option that the option rules leave it with would put the package on
+// the machine instead of taking it off.
+bool InstallRun::nothingToRemove(bool installed) const { return bRemove_ && !installed; }
+
+void InstallRun::programTask() {
+    if (nothingToRemove(s_.gbInstalled)) return;
+    std::string sUI = engine::programInterfaceLevel(bRemove_, bRepair_, bFullUI_);
+    editInterface(sUI, false);
+
+    const std::string path = source_ + sep_ + programPackage_;
+    requirePackage(programPackage_, path);
+    refuseQuotes({&path, &s_.gsInstallPath});
+
+    std::string cmd =
+        engine::msiCommandLine(sOpt_, path, engine::withTarget(sProps_, s_.gsInstallPath), sUI);
+    // The database engine is offered only when the program installer at least ran.
+    if (runMsi(cmd, path)) bNeedACE_ = s_.gbAltBuild;
+}
+
+void InstallRun::databaseTask() {
+    if (nothingToRemove(s_.gbDBInstalled)) return;
+    std::string sUI = engine::databaseInterfaceLevel(bRemove_, bRepair_, bDBFullUI_, sDBProps_);
+    editInterface(sUI, true);
+
+    const std::string path = source_ + sep_ + dbPackage_;
+    requirePackage(dbPackage_, path);
+
+    const std::string dbSep = contains(s_.gsDBPath, '/') ? "/" : "\\";
+    if (!s_.gsDBPath.empty() && s_.gsDBPath.back() == dbSep[0]) s_.gsDBPath.pop_back();
+
+    // A saved "MainDB" folder stands for the database folder around it.
+    std::string target = s_.gsDBPath;
+    if (iendsWith(s_.gsDBPath, "MainDB")) step([&] { target = SYS_GetParentFolder(s_.gsDBPath); });
+    refuseQuotes({&path, &target});
+
+    if (!bRemove_ && !s_.gbUpdate) saveSetting("DBPath", target + dbSep + "MainDB" + dbSep);
+
+    if (bMigrate_)
+        resumeNext([&] { engine::migrateUserFiles(target, dbSep); }, nullptr);
+
+    // The package creates "Tessary Data" itself, so it is given the folder that holds it.
+    if (iendsWith(target, "Tessary Data")) step([&] { target = SYS_GetParentFolder(target); });
+
+    std::string cmd =
+        engine::msiCommandLine(sDBOpt_, path, engine::withTarget(sDBProps_, target), sUI);
+    if (s_.gbDebug)
+        step([&] { os().msgBox("Command: " + cmd + ", " + s_.gsSystemDir, mb::OkOnly, ""); });
+    runMsi(cmd, path);
+}
+
+void InstallRun::followUp() {
+    if (bProgram_) {
+        if (bRepair_ || s_.gbUpdate)
+            step([&] { SYS_ShellOpen(kUpdateService, "-i", s_.gsSystemDir); });
+        if (winMajor_ == 6)
+            step([&] {
+                if (!engine::registerComponent(engine::Component::CommControl)) bErr_ = true;
+            });
+        emailForm_ = s_.gbPro ? 13 : 2;
+    }
+    if (bEmail_)
+        step([&] {
+            if (!engine::registerComponent(engine::Component::EmailInterface))
+                bErr_ = true;
+            else if (s_.gbPro)
+                emailForm_ = 12;
+        });
+    if (emailForm_ > 0) saveSetting("EmailForm", std::to_string(emailForm_));
+    if (bProgram_) saveSetting("Ver", s_.gsVersion);
+}
+
+}  // namespace
+
+bool SYS_Install(bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair, bool& bRemove,
+                 bool& bFullUI, bool& bDBFullUI, InstallOutcome* outcome) {
+    InstallOutcome result = InstallOutcome::Failed;
+    try {
+        result = InstallRun(bProgram, bDB, bEmail, bRepair, bRemove, bFullUI, bDBFullUI).run();
+    } catch (const RunEnded& ended) {
+        result = ended.outcome;
+    } catch (const ProcessEnded&) {
+        throw;
+    } catch (...) {
+        // Only the error handler's own message box can fail this far out.
+        result = InstallOutcome::Failed;
+    }
+    if (outcome) *outcome = result;
+    return result == InstallOutcome::Succeeded;
 }
 
 int exitCodeFor(InstallOutcome outcome) {
-    return outcome == InstallOutcome::Succeeded ? 0 : outcome == InstallOutcome::Cancelled ? 1602 : 1603;
+    switch (outcome) {
+        case InstallOutcome::Succeeded: return 0;
+        case InstallOutcome::Cancelled: return 1602;
+        case InstallOutcome::Failed: break;
+    }
+    return 1603;
 }
 
 }  // namespace tsy

@@ -11,6 +11,9 @@ namespace tsy {
 // that has finished); returns nullopt when the wizard is open and the message loop should run.
 // A wrong parameter ends the process through os().endProcess(1639).
 std::optional<int> Main();
+// The same, with the application key given (Main() passes buildAppKey()); lets every edition
+// be started from a test.
+std::optional<int> Main(const std::string& appKey);
 
 std::string sys_parse(std::string& sText, const std::string& sDelim, bool bTrimRest);
 

@@ -1,0 +1,89 @@
+// Entry point of Update.exe: hardening first, then the Win32 adapters, start-up and the loop.
+#include <windows.h>
+#include <ole2.h>
+
+#include <exception>
+#include <optional>
+
+#include "platform/os.h"
+#include "platform/runtime_error.h"
+#include "platform/win32/win32_os.h"
+#include "startup/startup.h"
+#include "wizard/win32/win32_view.h"
+
+namespace {
+
+// A setup is typically downloaded into a shared Downloads folder and then run elevated. Windows
+// would look for a DLL it loads on demand (version.dll, uxtheme.dll, ...) beside the program
+// first, so anyone able to drop a file into that folder would get code run as administrator
+// (DLL planting). Before anything else can load a DLL, the search is cut down to the system
+// folder. SetDefaultDllDirectories exists from Windows 8 (and Windows 7 with KB2533623); where
+// it is missing, SetDllDirectory("") at least removes the current folder from the search.
+// The import table itself names only DLLs that Windows always takes from the system folder.
+void restrictDllSearch() {
+    using SetDefaultFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto setDefault = kernel ? reinterpret_cast<SetDefaultFn>(reinterpret_cast<void*>(
+                                   GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                             : nullptr;
+    const DWORD searchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+    if (!setDefault || !setDefault(searchSystem32)) SetDllDirectoryA("");
+}
+
+// Visual styles for the wizard's controls: comctl32 is not a static import, so it is loaded
+// now, after the restriction, and asked to register its classes.
+void initCommonControls() {
+    HMODULE comctl = LoadLibraryA("comctl32.dll");
+    if (!comctl) return;
+    struct InitCtrls {
+        DWORD size;
+        DWORD classes;
+    } init{sizeof(InitCtrls), 0x00004000 /* ICC_STANDARD_CLASSES */};
+    using InitFn = BOOL(WINAPI*)(const InitCtrls*);
+    auto fn = reinterpret_cast<InitFn>(
+        reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")));
+    if (fn) fn(&init);
+}
+
+BOOL CALLBACK findVisibleWindow(HWND hwnd, LPARAM found) {
+    if (IsWindowVisible(hwnd)) {
+        *reinterpret_cast<bool*>(found) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool haveOpenWindow() {
+    bool found = false;
+    EnumThreadWindows(GetCurrentThreadId(), findVisibleWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    restrictDllSearch();
+    initCommonControls();
+    // Single-threaded apartment: the Installer object and the folder browser need it.
+    bool comReady = SUCCEEDED(OleInitialize(nullptr));
+
+    static tsy::Win32Os realOs;
+    tsy::setOs(&realOs);
+    tsy::installWin32View(GetModuleHandleA(nullptr));
+
+    int exitCode = 0;
+    try {
+        std::optional<int> ended = tsy::Main();
+        if (ended) exitCode = *ended;
+        // The wizard window keeps the process alive until it closes; without one (a start-up
+        // that opened nothing) there is nothing to wait for.
+        else if (haveOpenWindow()) exitCode = tsy::runWizardLoop();
+    } catch (...) {
+        tsy::RuntimeError e = tsy::asRuntimeError(std::current_exception());
+        MessageBoxA(nullptr, tsy::handlerText("errHdl_WinMain: ", e).c_str(), tsy::kAppTitle,
+                    MB_OK | MB_ICONERROR);
+        exitCode = 1603;  // the installer's "fatal error": a script sees the failure
+    }
+    if (comReady) OleUninitialize();
+    return exitCode;
+}

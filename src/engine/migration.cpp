@@ -1,0 +1,75 @@
+#include "engine/migration.h"
+
+#include <vector>
+
+#include "platform/os.h"
+#include "platform/runtime_error.h"
+#include "services/text.h"
+#include "startup/state.h"
+
+namespace tsy::engine {
+
+const char* const kMigrationPrefix = "rev30_";
+
+namespace {
+
+// The rename is best effort: whatever goes wrong, the installation must go on.
+template <typename T, typename F>
+T quietly(F&& f, T fallback) {
+    T value = fallback;
+    resumeNext([&] { value = f(); }, nullptr);
+    return value;
+}
+
+// One candidate: true to go on with the next, false when the category ends.
+bool renameOne(const std::string& folder, const std::string& name) {
+    if (istartsWith(name, kMigrationPrefix)) return true;
+    bool moved = quietly<bool>(
+        [&] { return os().moveFile(folder + name, folder + kMigrationPrefix + name); }, false);
+    if (moved) return true;
+    if (sys().gbDebug)
+        resumeNext([&] { os().msgBox("Unable to rename file:" + name, mb::OkOnly, ""); },
+                   nullptr);
+    return false;
+}
+
+std::string existing(const std::string& path) {
+    return quietly<std::string>([&] { return os().dirFirst(path, attr::Normal); }, "");
+}
+
+}  // namespace
+
+void migrateUserFiles(const std::string& targetFolder, const std::string& sep) {
+    const std::string base =
+        targetFolder + sep + "Documents" + sep + "Templates" + sep;
+
+    // Envelopes: every *.env. The listing stays open while files are renamed, so it can meet a
+    // file again under its new name; the prefix test above keeps that from being renamed twice.
+    {
+        const std::string folder = base + "Envelopes" + sep;
+        std::string name =
+            quietly<std::string>([&] { return os().dirFirst(folder + "*.env", attr::Normal); }, "");
+        while (!name.empty() && renameOne(folder, name))
+            name = quietly<std::string>([] { return os().dirNext(); }, "");
+    }
+
+    // Labels: the one standard label file.
+    {
+        const std::string folder = base + "Labels" + sep;
+        std::string name = existing(folder + "Address Labels (8160).lbl");
+        if (!name.empty()) renameOne(folder, name);
+    }
+
+    // Reports: a missing one does not end the category, a failed rename does.
+    {
+        const std::string folder = base + "Reports" + sep;
+        for (const char* report : {"Activity by Contact.rpt", "Phone List by Company.rpt",
+                                   "Phone List by Contact.rpt"}) {
+            std::string name = existing(folder + report);
+            if (name.empty()) continue;
+            if (!renameOne(folder, name)) break;
+        }
+    }
+}
+
+}  // namespace tsy::engine

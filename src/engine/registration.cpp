@@ -1,0 +1,104 @@
+#include "engine/registration.h"
+
+#include "platform/os.h"
+#include "services/system.h"
+#include "startup/state.h"
+
+namespace tsy::engine {
+
+const char* const kEmailInterface = "tsyemail.dll";
+const char* const kCommControl = "mscomm32.ocx";
+const char* const kDatabaseEngineInstaller = "AccessDatabaseEngine2010_SP2.exe";
+
+namespace {
+
+const char* const kRegsvr32 = "regsvr32";
+const char* const kSilentSwitch = "/s ";
+
+// Shell return values that get their own explanation; anything else below 32 is reported
+// with its number.
+constexpr long kFileNotFound = 2;
+constexpr long kPathNotFound = 3;
+constexpr long kNoAssociation = 31;
+constexpr long kFirstSuccess = 32;
+
+std::string componentPath(const char* fileName) { return sys().gsSystemDir + "\\" + fileName; }
+
+}  // namespace
+
+void unregisterEmailInterface() {
+    const SystemState& s = sys();
+    // A tester in debug mode wants to see regsvr32's own verdict on the unregistration.
+    std::string params = std::string(s.gbDebug ? "" : kSilentSwitch) + "/u " +
+                         componentPath(kEmailInterface);
+    SYS_ShellOpen(kRegsvr32, params, s.gsSystemDir);
+}
+
+bool registerComponent(Component component) {
+    const SystemState& s = sys();
+    const char* fileName = component == Component::CommControl ? kCommControl : kEmailInterface;
+    std::string target = componentPath(fileName);
+    // regsvr32's own result box is wanted in debug mode, unless nobody is there to close it.
+    std::string params = std::string(s.gbDebug && !s.gbSilent ? "" : kSilentSwitch) + target;
+    long r = SYS_ShellOpen(kRegsvr32, params, s.gsSystemDir);
+    if (r >= kFirstSuccess) return true;
+
+    std::string text;
+    if (r == kFileNotFound) {
+        text = "File Not Found:" + target + s.gsCR + "Please re-install Tessary Contact Management" +
+               s.gsCR;
+    } else if (r == kPathNotFound) {
+        text = "Path not found:" + s.gsSystemDir;
+    } else if (r == kNoAssociation) {
+        text = "Windows does not have a program associated for: " + target;
+        SYS_ShellOpen(s.gsSystemDir, "1", "1");
+    } else if (component == Component::CommControl) {
+        text = "Sorry, Windows was not able to register a necessary component (" +
+               std::to_string(r) + "):" + s.gsCR + target;
+    } else {
+        text = "Sorry, Windows was not able to register the Outlook Email Interface (" +
+               std::to_string(r) + "):" + s.gsCR + target;
+    }
+    os().msgBox(text, mb::OkOnly, "");
+    return false;
+}
+
+bool databaseEngineStep(bool bRemove, const std::string& sourceFolder) {
+    const SystemState& s = sys();
+    std::string question =
+        bRemove ? "Would you like to also remove the Microsoft ACE 2010 Database Engine (32-bit)?" +
+                      s.gsCR + "(NOTE: This is a necessary component of Microsoft Office 2010)" +
+                      s.gsCR
+                : "Microsoft ACE 2010 Database Engine (32-bit) must be installed on your system" +
+                      s.gsCR + "Would you like to install this now?" + s.gsCR;
+    if (os().msgBox(question, mb::YesNo | mb::Question, "Install Database Engine") !=
+        mb::AnswerYes)
+        return true;
+
+    long r = SYS_ShellOpen(kDatabaseEngineInstaller, "", sourceFolder);
+    if (r >= kFirstSuccess) return true;
+
+    std::string text;
+    if (r == kFileNotFound) {
+        text = std::string("File Not Found:") + kDatabaseEngineInstaller + s.gsCR +
+               "Tessary Contact Management will not run correctly without the ACE Database Engine" +
+               s.gsCR;
+    } else if (r == kPathNotFound) {
+        text = "Path not found:" + sourceFolder;
+    } else if (r == kNoAssociation) {
+        text = std::string("Windows does not have a program associated for: ") +
+               kDatabaseEngineInstaller;
+        SYS_ShellOpen(sourceFolder, "1", "1");
+    } else if (bRemove) {
+        text = "Windows was not able to uninstall the Microsoft ACE Database Engine (" +
+               std::to_string(r) + "):" + s.gsCR;
+    } else {
+        text = "Sorry, Windows was not able to install the Microsoft ACE Database Engine (" +
+               std::to_string(r) + "):" + s.gsCR;
+    }
+    if (!bRemove) text += s.gsCR + "Please try re-installing the program again" + s.gsCR;
+    os().msgBox(text, mb::Critical, "");
+    return false;
+}
+
+}  // namespace tsy::engine

@@ -1,0 +1,138 @@
+// Dialogs: the message box, our own input box, the shell's folder browser and the pointer.
+#include <shlobj.h>
+
+#include <vector>
+
+#include "platform/win32/win32_os.h"
+
+namespace tsy {
+
+namespace {
+
+const char* titleOr(const std::string& title) {
+    return title.empty() ? kAppTitle : title.c_str();
+}
+
+// ---- the input box: an in-memory dialog template, texts set in ANSI once it exists ----
+
+enum : WORD { IdPrompt = 100, IdText = 101 };
+enum : WORD { ClassButton = 0x0080, ClassEdit = 0x0081, ClassStatic = 0x0082 };
+
+class DialogTemplate {
+public:
+    DialogTemplate(DWORD style, short cx, short cy) {
+        dword(style);
+        dword(0);           // extended style
+        words_.push_back(0);  // item count, patched by add()
+        for (short v : {short(0), short(0), cx, cy}) words_.push_back(static_cast<WORD>(v));
+        words_.push_back(0);  // no menu
+        words_.push_back(0);  // standard dialog class
+        words_.push_back(0);  // title set at WM_INITDIALOG
+        words_.push_back(8);  // DS_SETFONT: point size and face
+        for (const wchar_t* p = L"MS Shell Dlg"; *p; ++p) words_.push_back(*p);
+        words_.push_back(0);
+    }
+    void add(WORD cls, WORD id, DWORD style, short x, short y, short cx, short cy,
+             const wchar_t* text) {
+        if (words_.size() % 2) words_.push_back(0);  // items start on a DWORD boundary
+        dword(style | WS_CHILD | WS_VISIBLE);
+        dword(0);
+        for (short v : {x, y, cx, cy}) words_.push_back(static_cast<WORD>(v));
+        words_.push_back(id);
+        words_.push_back(0xFFFF);
+        words_.push_back(cls);
+        for (; *text; ++text) words_.push_back(*text);
+        words_.push_back(0);
+        words_.push_back(0);  // no creation data
+        ++words_[4];
+    }
+    LPCDLGTEMPLATEA get() const { return reinterpret_cast<LPCDLGTEMPLATEA>(words_.data()); }
+
+private:
+    void dword(DWORD v) {
+        words_.push_back(LOWORD(v));
+        words_.push_back(HIWORD(v));
+    }
+    std::vector<WORD> words_;
+};
+
+struct InputBoxData {
+    const std::string* prompt;
+    const char* title;
+    const std::string* text;
+    std::string answer;
+};
+
+INT_PTR CALLBACK inputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) {
+        auto* d = reinterpret_cast<InputBoxData*>(lp);
+        SetWindowLongPtrA(dlg, DWLP_USER, lp);
+        SetWindowTextA(dlg, d->title);
+        SetDlgItemTextA(dlg, IdPrompt, d->prompt->c_str());
+        SetDlgItemTextA(dlg, IdText, d->text->c_str());
+        HWND edit = GetDlgItem(dlg, IdText);
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        SetFocus(edit);
+        return FALSE;  // focus set by us
+    }
+    if (msg == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
+        auto* d = reinterpret_cast<InputBoxData*>(GetWindowLongPtrA(dlg, DWLP_USER));
+        if (LOWORD(wp) == IDOK && d) {
+            HWND edit = GetDlgItem(dlg, IdText);
+            int len = GetWindowTextLengthA(edit);
+            std::string text(static_cast<std::size_t>(len) + 1, '\0');
+            int got = GetWindowTextA(edit, &text[0], len + 1);
+            text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+            d->answer = text;
+        }
+        EndDialog(dlg, LOWORD(wp));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int Win32Os::msgBox(const std::string& text, int style, const std::string& title) {
+    return MessageBoxA(GetActiveWindow(), text.c_str(), titleOr(title),
+                       static_cast<UINT>(style));
+}
+
+std::string Win32Os::inputBox(const std::string& prompt, const std::string& title,
+                              const std::string& defaultText) {
+    DialogTemplate t(DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                     252, 96);
+    t.add(ClassStatic, IdPrompt, SS_LEFT, 7, 7, 180, 60, L"");
+    t.add(ClassButton, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 192, 7, 53, 14, L"OK");
+    t.add(ClassButton, IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 192, 25, 53, 14, L"Cancel");
+    t.add(ClassEdit, IdText, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 74, 238, 13, L"");
+    InputBoxData d{&prompt, titleOr(title), &defaultText, std::string()};
+    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), t.get(), GetActiveWindow(), inputBoxProc,
+                            reinterpret_cast<LPARAM>(&d));
+    return d.answer;
+}
+
+std::string Win32Os::browseForFolder(std::uintptr_t owner, const std::string& title,
+                                     unsigned flags, int rootCsidl) {
+    LPITEMIDLIST root = nullptr;
+    if (rootCsidl >= 0 && FAILED(SHGetSpecialFolderLocation(nullptr, rootCsidl, &root)))
+        root = nullptr;
+    BROWSEINFOA bi{};
+    bi.hwndOwner = reinterpret_cast<HWND>(owner);
+    bi.pidlRoot = root;
+    bi.lpszTitle = title.c_str();
+    bi.ulFlags = flags;
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&bi);
+    std::string path;
+    if (chosen) {
+        char buf[MAX_PATH + 1] = {};
+        if (SHGetPathFromIDListA(chosen, buf)) path = buf;
+        CoTaskMemFree(chosen);
+    }
+    if (root) CoTaskMemFree(root);
+    return path;
+}
+
+void Win32Os::setDefaultMousePointer() { SetCursor(LoadCursor(nullptr, IDC_ARROW)); }
+
+}  // namespace tsy

@@ -1,0 +1,363 @@
+// Run-time, settings, files, processes, system folders and the Windows Installer object.
+#include "platform/win32/win32_os.h"
+
+#include <oleauto.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "platform/runtime_error.h"
+
+namespace tsy {
+
+const char* const kAppTitle = "TSY Setup";
+
+namespace {
+
+// The product's own version when the version resource cannot be read.
+constexpr AppVersion kBuiltVersion{1, 6, 0};
+
+// The store the installed program reads its "DBPath" and "EmailForm" from; fixed.
+const char* const kSettingsRoot = "Software\\VB and VBA Program Settings\\";
+
+std::string settingsKey(const std::string& app, const std::string& section) {
+    return kSettingsRoot + app + "\\" + section;
+}
+
+std::string fileNameOf(const std::string& path) {
+    std::size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+}  // namespace
+
+Win32Os::~Win32Os() { closeListing(); }
+
+// ------------------------------------------------------------------------------ run-time
+
+std::string modulePath() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (n == 0) return "";
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    // Started through a short name ("TSYSET~1.EXE") the run mode must still see "TSY Setup".
+    DWORD need = GetLongPathNameA(path.c_str(), nullptr, 0);
+    if (need == 0) return path;
+    std::string longPath(need, '\0');
+    DWORD got = GetLongPathNameA(path.c_str(), &longPath[0], need);
+    if (got == 0 || got >= need) return path;
+    longPath.resize(got);
+    return longPath;
+}
+
+std::string argumentsOf(const std::string& line) {
+    std::size_t i = 0;
+    bool quoted = false;
+    for (; i < line.size(); ++i) {
+        char c = line[i];
+        if (c == '"') quoted = !quoted;
+        else if (!quoted && (c == ' ' || c == '\t')) break;
+    }
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    return line.substr(i);
+}
+
+std::string Win32Os::exeName() {
+    std::string name = fileNameOf(modulePath());
+    std::size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string Win32Os::appPath() {
+    std::string path = modulePath();
+    std::size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos) return "";
+    // A program at a drive root reports "C:\", elsewhere the folder has no trailing separator.
+    bool driveRoot = cut == 2 && path[1] == ':';
+    return path.substr(0, driveRoot ? cut + 1 : cut);
+}
+
+std::string Win32Os::commandLine() {
+    const char* line = GetCommandLineA();
+    return line ? argumentsOf(line) : std::string();
+}
+
+std::string Win32Os::appTitle() { return kAppTitle; }
+
+HMODULE loadSystemLibrary(const char* name) {
+    char dir[MAX_PATH + 1] = {};
+    UINT n = GetSystemDirectoryA(dir, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return nullptr;
+    return LoadLibraryA((std::string(dir, n) + "\\" + name).c_str());
+}
+
+// Read from our own version resource through version.dll, loaded here at run time by its full
+// path in the system folder: a copy of the same name that is already in the process (Wine's
+// user32 imports it) or planted beside the setup is never the one asked.
+AppVersion Win32Os::appVersion() {
+    HMODULE dll = loadSystemLibrary("version.dll");
+    if (!dll) return kBuiltVersion;
+    using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+    using InfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+    auto sizeFn = reinterpret_cast<SizeFn>(
+        reinterpret_cast<void*>(GetProcAddress(dll, "GetFileVersionInfoSizeA")));
+    auto infoFn = reinterpret_cast<InfoFn>(
+        reinterpret_cast<void*>(GetProcAddress(dll, "GetFileVersionInfoA")));
+    auto queryFn = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(dll, "VerQueryValueA")));
+    AppVersion v = kBuiltVersion;
+    std::string self = modulePath();
+    DWORD handle = 0;
+    DWORD size = sizeFn && infoFn && queryFn ? sizeFn(self.c_str(), &handle) : 0;
+    if (size > 0) {
+        std::vector<char> block(size);
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT len = 0;
+        if (infoFn(self.c_str(), 0, size, block.data()) &&
+            queryFn(block.data(), "\\", reinterpret_cast<LPVOID*>(&fixed), &len) && fixed &&
+            len >= sizeof(VS_FIXEDFILEINFO)) {
+            v.major = HIWORD(fixed->dwFileVersionMS);
+            v.minor = LOWORD(fixed->dwFileVersionMS);
+            v.revision = LOWORD(fixed->dwFileVersionLS);
+        }
+    }
+    FreeLibrary(dll);
+    return v;
+}
+
+void Win32Os::endProcess(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
+
+// ------------------------------------------------------------------------------ settings
+
+std::string Win32Os::getSetting(const std::string& app, const std::string& section,
+                                const std::string& key) {
+    HKEY hk = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey(app, section).c_str(), 0, KEY_QUERY_VALUE,
+                      &hk) != ERROR_SUCCESS)
+        return "";
+    std::string value;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(hk, key.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+        (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0) {
+        value.resize(size);
+        if (RegQueryValueExA(hk, key.c_str(), nullptr, &type,
+                             reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS)
+            size = 0;
+        value.resize(size);
+        std::size_t nul = value.find('\0');
+        if (nul != std::string::npos) value.resize(nul);
+    }
+    RegCloseKey(hk);
+    return value;
+}
+
+bool Win32Os::saveSetting(const std::string& app, const std::string& section,
+                          const std::string& key, const std::string& value) {
+    HKEY hk = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, settingsKey(app, section).c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &hk, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG rc = RegSetValueExA(hk, key.c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(value.c_str()),
+                             static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(hk);
+    return rc == ERROR_SUCCESS;
+}
+
+// ------------------------------------------------------------------------------ files
+
+void Win32Os::closeListing() {
+    if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
+    find_ = INVALID_HANDLE_VALUE;
+}
+
+// Normal and read-only entries always pass; hidden, system and folder entries only when the
+// mask asks for them.
+static bool admitted(DWORD a, int mask) {
+    return !(((a & FILE_ATTRIBUTE_DIRECTORY) && !(mask & attr::Directory)) ||
+             ((a & FILE_ATTRIBUTE_HIDDEN) && !(mask & attr::Hidden)) ||
+             ((a & FILE_ATTRIBUTE_SYSTEM) && !(mask & attr::System)));
+}
+
+std::string Win32Os::nextAdmitted(bool first) {
+    WIN32_FIND_DATAA fd;
+    while (find_ != INVALID_HANDLE_VALUE) {
+        if (first) {
+            first = false;
+            fd = firstFound_;
+        } else if (!FindNextFileA(find_, &fd)) {
+            closeListing();
+            return "";
+        }
+        if (admitted(fd.dwFileAttributes, findMask_)) return fd.cFileName;
+    }
+    return "";
+}
+
+std::string Win32Os::dirFirst(const std::string& pattern, int attributeMask) {
+    closeListing();
+    findMask_ = attributeMask;
+    if (pattern.empty()) return "";
+    std::string search = pattern;
+    char last = pattern.back();
+    if (last == '\\' || last == '/') search += "*";  // the folder's contents
+    find_ = FindFirstFileA(search.c_str(), &firstFound_);
+    return nextAdmitted(true);
+}
+
+std::string Win32Os::dirNext() { return nextAdmitted(false); }
+
+bool Win32Os::createFolder(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
+
+// Opens for writing without truncating: a file that exists already (say, a hidden one the
+// listing did not show) keeps its content.
+bool Win32Os::createEmptyFile(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    return true;
+}
+
+bool Win32Os::moveFile(const std::string& from, const std::string& to) {
+    return MoveFileA(from.c_str(), to.c_str()) != 0;
+}
+
+// ------------------------------------------------------------------------------ processes
+
+ProcessResult Win32Os::createProcess(const std::string& applicationName,
+                                     const std::string& commandLineText,
+                                     const std::string& folder, std::uint32_t waitMs) {
+    ProcessResult r;
+    std::vector<char> cmd(commandLineText.begin(), commandLineText.end());
+    cmd.push_back('\0');  // CreateProcessA may write into its command line
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const DWORD normalPriority = 0x20;
+    if (!CreateProcessA(applicationName.empty() ? nullptr : applicationName.c_str(), cmd.data(),
+                        nullptr, nullptr, TRUE, normalPriority, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+        return r;
+    r.created = true;
+    if (WaitForSingleObject(pi.hProcess, waitMs) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        r.waited = GetExitCodeProcess(pi.hProcess, &code) != 0;
+        r.exitCode = code;
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return r;
+}
+
+long Win32Os::shellExecute(const std::string& operation, const std::string& file,
+                           const std::string& parameters, const std::string& folder,
+                           int showCommand) {
+    HINSTANCE h = ShellExecuteA(nullptr, operation.empty() ? nullptr : operation.c_str(),
+                                file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+                                folder.empty() ? nullptr : folder.c_str(), showCommand);
+    return static_cast<long>(reinterpret_cast<INT_PTR>(h));
+}
+
+// ------------------------------------------------------------------------------ system
+
+std::string Win32Os::specialFolderPath(int csidl) {
+    char buf[MAX_PATH + 1] = {};
+    if (!SHGetSpecialFolderPathA(nullptr, buf, csidl, FALSE)) return "";
+    buf[MAX_PATH] = '\0';
+    return buf;
+}
+
+FolderPathResult Win32Os::folderPath(int csidl) {
+    char buf[MAX_PATH + 1] = {};
+    FolderPathResult r;
+    r.hresult = static_cast<long>(SHGetFolderPathA(nullptr, csidl, nullptr, 0, buf));
+    buf[MAX_PATH] = '\0';
+    if (r.hresult == 0) r.path = buf;
+    return r;
+}
+
+std::string Win32Os::systemDirectory() {
+    char buf[255] = {};
+    UINT n = GetSystemDirectoryA(buf, sizeof buf);
+    // A longer folder reports the size it needs, not what it wrote: that is a failure.
+    if (n == 0 || n >= sizeof buf) return "";
+    return std::string(buf, n);
+}
+
+WinVersion Win32Os::versionEx() {
+    OSVERSIONINFOA vi{};
+    vi.dwOSVersionInfoSize = sizeof vi;  // the 148-byte record
+    WinVersion v;
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+#endif
+    v.ok = GetVersionExA(&vi) != 0;
+    if (!v.ok) return v;
+    v.platform = static_cast<long>(vi.dwPlatformId);
+    v.major = static_cast<long>(vi.dwMajorVersion);
+    v.minor = static_cast<long>(vi.dwMinorVersion);
+    v.build = static_cast<long>(vi.dwBuildNumber);
+    vi.szCSDVersion[sizeof vi.szCSDVersion - 1] = '\0';
+    v.servicePack = vi.szCSDVersion;
+    return v;
+}
+
+// ------------------------------------------------------------------------------ installer
+
+namespace {
+
+std::wstring wide(const std::string& s) {
+    if (s.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+    return w;
+}
+
+RuntimeError automationError(HRESULT hr) {
+    return RuntimeError(static_cast<int>(hr), "Automation error");
+}
+
+}  // namespace
+
+// A fresh Installer object for every query, released before returning.
+long Win32Os::productState(const std::string& productCode) {
+    const DISPID kProductState = 17;
+    CLSID clsid;
+    IDispatch* installer = nullptr;
+    if (FAILED(CLSIDFromProgID(L"WindowsInstaller.Installer", &clsid)) ||
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                IID_IDispatch, reinterpret_cast<void**>(&installer))) ||
+        !installer)
+        throw RuntimeError(err::CantCreateObject, "ActiveX component can't create object");
+    VARIANT arg;
+    VariantInit(&arg);
+    arg.vt = VT_BSTR;
+    std::wstring code = wide(productCode);
+    arg.bstrVal = SysAllocStringLen(code.data(), static_cast<UINT>(code.size()));
+    DISPPARAMS params{&arg, nullptr, 1, 0};
+    VARIANT result;
+    VariantInit(&result);
+    HRESULT hr = installer->Invoke(kProductState, IID_NULL, LOCALE_USER_DEFAULT,
+                                   DISPATCH_PROPERTYGET, &params, &result, nullptr, nullptr);
+    if (SUCCEEDED(hr)) hr = VariantChangeType(&result, &result, 0, VT_I4);
+    long state = SUCCEEDED(hr) ? result.lVal : 0;
+    VariantClear(&result);
+    VariantClear(&arg);
+    installer->Release();
+    if (FAILED(hr)) throw automationError(hr);
+    return state;
+}
+
+}  // namespace tsy

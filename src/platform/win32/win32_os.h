@@ -1,0 +1,80 @@
+// The real operating system behind tsy::Os: each method is one Win32 call (ANSI forms), its
+// arguments marshalled and its answer handed back unchanged. Decisions belong above the boundary.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/os.h"
+
+namespace tsy {
+
+class Win32Os : public Os {
+public:
+    Win32Os() = default;
+    ~Win32Os() override;
+    Win32Os(const Win32Os&) = delete;
+    Win32Os& operator=(const Win32Os&) = delete;
+
+    int msgBox(const std::string& text, int style, const std::string& title) override;
+    std::string inputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override;
+    std::string browseForFolder(std::uintptr_t owner, const std::string& title, unsigned flags,
+                                int rootCsidl) override;
+    void setDefaultMousePointer() override;
+
+    std::string exeName() override;
+    std::string appPath() override;
+    std::string commandLine() override;
+    std::string appTitle() override;
+    AppVersion appVersion() override;
+    void endProcess(int exitCode) override;
+
+    std::string getSetting(const std::string& app, const std::string& section,
+                           const std::string& key) override;
+    bool saveSetting(const std::string& app, const std::string& section, const std::string& key,
+                     const std::string& value) override;
+
+    std::string dirFirst(const std::string& pattern, int attributeMask) override;
+    std::string dirNext() override;
+    bool createFolder(const std::string& path) override;
+    bool createEmptyFile(const std::string& path) override;
+    bool moveFile(const std::string& from, const std::string& to) override;
+
+    ProcessResult createProcess(const std::string& applicationName, const std::string& commandLine,
+                                const std::string& folder, std::uint32_t waitMs) override;
+    long shellExecute(const std::string& operation, const std::string& file,
+                      const std::string& parameters, const std::string& folder,
+                      int showCommand) override;
+
+    std::string specialFolderPath(int csidl) override;
+    FolderPathResult folderPath(int csidl) override;
+    std::string systemDirectory() override;
+    WinVersion versionEx() override;
+
+    long productState(const std::string& productCode) override;
+
+private:
+    std::string nextAdmitted(bool first);
+    void closeListing();
+
+    HANDLE find_ = INVALID_HANDLE_VALUE;
+    int findMask_ = 0;
+    WIN32_FIND_DATAA firstFound_{};
+};
+
+// The application title every untitled message box and input box shows.
+extern const char* const kAppTitle;
+
+// Full path of this program's file, its long form (a short 8.3 start name is expanded).
+std::string modulePath();
+
+// Loads a DLL by its full path in the system folder (never by a bare name, which would answer
+// with any module of that name already loaded, or search beside the program).
+HMODULE loadSystemLibrary(const char* name);
+
+// The command-line text after the program's name (quoted or not) and the blanks behind it.
+std::string argumentsOf(const std::string& fullCommandLine);
+
+}  // namespace tsy

@@ -1,0 +1,677 @@
+#include "wizard/win32/win32_view.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "wizard/form_model.h"
+#include "wizard/show.h"
+
+namespace tsy {
+
+namespace {
+
+const char* const FormClassName = "TsyWizardForm";
+const wchar_t* const FormClassNameW = L"TsyWizardForm";
+const char* const FrameClassName = "TsyWizardFrame";
+
+// Control ids start clear of IDOK and IDCANCEL: the dialog manager sends those two for Enter
+// without a default button and for Esc, and they must not be mistaken for a control's click.
+constexpr int FirstControlId = 1000;
+// The program's icon in the resource script.
+constexpr int ProgramIconId = 1;
+constexpr int IconPixels = 32;  // the icon's natural size at 96 dpi
+
+COLORREF toColorRef(Colour c) {
+    // The toolkit stores system colours as 0x80000000 + the system colour index.
+    if (c & 0x80000000u) return GetSysColor(static_cast<int>(c & 0xFFu));
+    return static_cast<COLORREF>(c & 0x00FFFFFFu);
+}
+
+bool isContainer(const Control& c) { return c.type() == ControlType::Frame; }
+
+class Win32View final : public FormObserver {
+public:
+    void install(HINSTANCE instance);
+    int loop();
+
+    void onLoad(Form& form) override;
+    void onPropertyChanged(const Control& control, Property property) override;
+    void onShow() override;
+    void onHide() override;
+    void onZOrder(const Control& control) override;
+    void onFocus(const Control& control) override;
+    void onUnload() override;
+
+    LRESULT formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+private:
+    // Set while the view applies a change of the model, so that the notifications the controls
+    // send back (EN_CHANGE of SetWindowText, BN_CLICKED of a radio button taking the focus) are
+    // not taken for the user's input.
+    class Applying {
+    public:
+        explicit Applying(int& depth) : depth_(depth) { ++depth_; }
+        ~Applying() { --depth_; }
+        Applying(const Applying&) = delete;
+        Applying& operator=(const Applying&) = delete;
+
+    private:
+        int& depth_;
+    };
+
+    void registerClasses();
+    HWND createFormWindow();
+    void createControl(Control& c);
+    void addToolTip(HWND hwnd, const std::string& text);
+    void place(const Control& c);
+    void autoSize(const Control& c);
+    void applyRadioTabStops(const Control& changed);
+    HFONT fontFor(const Font& f);
+    HBRUSH brushFor(COLORREF colour);
+    int px(int twips) const { return MulDiv(twips, dpi_, 1440); }
+    HWND hwndOf(const Control& c) const;
+    Control* controlOf(HWND hwnd) const;
+    Control* controlById(int id) const;
+    LRESULT colourFor(HDC dc, HWND child);
+    void paintFrame(HWND hwnd, const Control& frame);
+    void drawImage(const DRAWITEMSTRUCT& item);
+    void handleCommand(WPARAM wp, LPARAM lp);
+    void syncFocus();
+    std::string faceFor(const std::string& name);
+
+    HINSTANCE instance_ = nullptr;
+    Form* form_ = nullptr;
+    HWND hwnd_ = nullptr;
+    HWND toolTip_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    HICON icon_ = nullptr;
+    int dpi_ = 96;
+    int applying_ = 0;
+    bool placed_ = false;
+    std::map<const Control*, HWND> windows_;
+    std::map<HWND, Control*> controls_;
+    std::map<int, Control*> ids_;
+    std::map<std::tuple<std::string, double, bool, bool>, HFONT> fonts_;
+    std::map<COLORREF, HBRUSH> brushes_;
+    std::map<std::string, std::string> faces_;
+};
+
+Win32View theView;
+
+LRESULT CALLBACK formWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return theView.formProc(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK frameWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return theView.frameProc(hwnd, msg, wp, lp);
+}
+
+int CALLBACK fontExists(const LOGFONTA*, const TEXTMETRICA*, DWORD type, LPARAM found) {
+    if (type & TRUETYPE_FONTTYPE) *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+// ------------------------------------------------------------------------------ set-up
+
+void Win32View::install(HINSTANCE instance) {
+    instance_ = instance;
+    registerClasses();
+    // Tool tips live in the common controls, which start-up has loaded after restricting the
+    // DLL search; register their class if that library is there.
+    if (HMODULE comctl = GetModuleHandleA("comctl32.dll")) {
+        using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+        auto init = reinterpret_cast<InitFn>(
+            reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")));
+        INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
+        if (init) init(&classes);
+    }
+    icon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(ProgramIconId), IMAGE_ICON,
+                                          IconPixels, IconPixels, 0));
+    setWizardObserver(this);
+}
+
+void Win32View::registerClasses() {
+    WNDCLASSEXA form{};
+    form.cbSize = sizeof(form);
+    form.lpfnWndProc = formWndProc;
+    // A dialog of our own class: the dialog manager keeps its state in these extra bytes and
+    // gives the window the default button, Tab order and access keys of a dialog.
+    form.cbWndExtra = DLGWINDOWEXTRA;
+    form.hInstance = instance_;
+    form.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    form.lpszClassName = FormClassName;
+    form.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(ProgramIconId));
+    form.hIconSm = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(ProgramIconId),
+                                                 IMAGE_ICON, 16, 16, 0));
+    RegisterClassExA(&form);
+
+    WNDCLASSEXA frame{};
+    frame.cbSize = sizeof(frame);
+    frame.lpfnWndProc = frameWndProc;
+    frame.hInstance = instance_;
+    frame.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    frame.lpszClassName = FrameClassName;
+    RegisterClassExA(&frame);
+}
+
+HWND Win32View::createFormWindow() {
+    // An in-memory dialog template naming our class: no controls, size set from the model.
+    std::vector<WORD> t;
+    auto dword = [&t](DWORD v) {
+        t.push_back(LOWORD(v));
+        t.push_back(HIWORD(v));
+    };
+    dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN);
+    dword(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT);
+    t.push_back(0);  // no items
+    for (int i = 0; i < 4; ++i) t.push_back(0);  // x, y, cx, cy
+    t.push_back(0);  // no menu
+    for (const wchar_t* p = FormClassNameW; *p; ++p) t.push_back(static_cast<WORD>(*p));
+    t.push_back(0);
+    t.push_back(0);  // empty title
+    return CreateDialogIndirectParamA(instance_, reinterpret_cast<LPCDLGTEMPLATEA>(t.data()),
+                                      nullptr, nullptr, 0);
+}
+
+int systemDpi(HWND hwnd) {
+    // GetDpiForWindow exists from Windows 10 1607; before that the screen's LOGPIXELSX is the
+    // DPI that every window of the process is drawn at.
+    using DpiFn = UINT(WINAPI*)(HWND);
+    HMODULE user = GetModuleHandleA("user32.dll");
+    auto forWindow = user ? reinterpret_cast<DpiFn>(reinterpret_cast<void*>(
+                                GetProcAddress(user, "GetDpiForWindow")))
+                          : nullptr;
+    if (forWindow && hwnd) {
+        UINT dpi = forWindow(hwnd);
+        if (dpi) return static_cast<int>(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+void Win32View::onLoad(Form& form) {
+    Applying guard(applying_);
+    form_ = &form;
+    hwnd_ = createFormWindow();
+    if (!hwnd_) return;
+    dpi_ = systemDpi(hwnd_);
+    controls_[hwnd_] = &form.window();
+    windows_[&form.window()] = hwnd_;
+    SetWindowTextA(hwnd_, form.window().caption().c_str());
+    toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                               nullptr, instance_, nullptr);
+    int id = FirstControlId;
+    for (Control* c : form.controls()) {
+        if (c->type() == ControlType::Window) continue;
+        ids_[id] = c;
+        createControl(*c);
+        SetWindowLongPtrA(hwndOf(*c), GWLP_ID, id);
+        ++id;
+    }
+    onPropertyChanged(form.window(), Property::Width);
+    // The owner of the folder browser and of message boxes.
+    form.setWindowHandle(reinterpret_cast<std::uintptr_t>(hwnd_));
+}
+
+std::string Win32View::faceFor(const std::string& name) {
+    // The form asks for MS Sans Serif, a bitmap font that only scales in steps; where its
+    // TrueType successor is installed it draws the same captions sharply at any DPI.
+    auto it = faces_.find(name);
+    if (it != faces_.end()) return it->second;
+    std::string face = name;
+    if (name == "MS Sans Serif") {
+        bool found = false;
+        LOGFONTA lf{};
+        lf.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynA(lf.lfFaceName, "Microsoft Sans Serif", LF_FACESIZE);
+        HDC dc = GetDC(nullptr);
+        EnumFontFamiliesExA(dc, &lf, fontExists, reinterpret_cast<LPARAM>(&found), 0);
+        ReleaseDC(nullptr, dc);
+        if (found) face = "Microsoft Sans Serif";
+    }
+    faces_[name] = face;
+    return face;
+}
+
+HFONT Win32View::fontFor(const Font& f) {
+    auto key = std::make_tuple(f.name, f.size, f.bold, f.italic);
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) return it->second;
+    LOGFONTA lf{};
+    lf.lfHeight = -static_cast<LONG>(std::lround(f.size * dpi_ / 72.0));
+    lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = f.italic ? TRUE : FALSE;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lstrcpynA(lf.lfFaceName, faceFor(f.name).c_str(), LF_FACESIZE);
+    HFONT font = CreateFontIndirectA(&lf);
+    fonts_[key] = font;
+    return font;
+}
+
+HBRUSH Win32View::brushFor(COLORREF colour) {
+    auto it = brushes_.find(colour);
+    if (it != brushes_.end()) return it->second;
+    HBRUSH b = CreateSolidBrush(colour);
+    brushes_[colour] = b;
+    return b;
+}
+
+void Win32View::createControl(Control& c) {
+    HWND parent = c.container() ? hwndOf(*c.container()) : hwnd_;
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    DWORD exStyle = 0;
+    const char* cls = "STATIC";
+    std::string text = c.caption();
+    switch (c.type()) {
+        case ControlType::Frame:
+            cls = FrameClassName;
+            style |= WS_CLIPCHILDREN;
+            exStyle |= WS_EX_CONTROLPARENT;  // Tab and access keys reach the controls inside
+            break;
+        case ControlType::Label:
+            if (c.autoSize) style |= SS_LEFTNOWORDWRAP;
+            else if (c.alignment == Alignment::Center) style |= SS_CENTER;
+            else if (c.alignment == Alignment::Right) style |= SS_RIGHT;
+            else style |= SS_LEFT;
+            break;
+        case ControlType::Image:
+            style |= SS_OWNERDRAW;
+            break;
+        case ControlType::CommandButton:
+            cls = "BUTTON";
+            style |= BS_PUSHBUTTON | BS_MULTILINE | WS_TABSTOP | WS_GROUP;
+            break;
+        case ControlType::CheckBox:
+            // Not an automatic box: the model decides the value, the view only shows it.
+            cls = "BUTTON";
+            style |= BS_3STATE | BS_MULTILINE | WS_TABSTOP | WS_GROUP;
+            break;
+        case ControlType::OptionButton: {
+            cls = "BUTTON";
+            style |= BS_RADIOBUTTON | BS_MULTILINE;
+            // One group per array; Tab reaches its selected member, the arrows move within it.
+            const Control* prev = nullptr;
+            for (Control* o : form_->controls())
+                if (o == &c) break;
+                else prev = o;
+            if (!prev || prev->name() != c.name()) style |= WS_GROUP;
+            if (c.selected()) style |= WS_TABSTOP;
+            break;
+        }
+        case ControlType::TextBox:
+            cls = "EDIT";
+            style |= ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
+            exStyle |= WS_EX_CLIENTEDGE;
+            text = c.text();
+            break;
+        case ControlType::Window:
+            return;
+    }
+    HWND h = CreateWindowExA(exStyle, cls, text.c_str(), style, 0, 0, 0, 0, parent, nullptr,
+                             instance_, nullptr);
+    if (!h) return;
+    windows_[&c] = h;
+    controls_[h] = &c;
+    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(c.font)), FALSE);
+    if (c.type() == ControlType::CheckBox || c.type() == ControlType::OptionButton)
+        SendMessageA(h, BM_SETCHECK, static_cast<WPARAM>(c.value()), 0);
+    EnableWindow(h, c.enabled());
+    place(c);
+    if (!c.toolTip.empty()) addToolTip(h, c.toolTip);
+    if (c.visible()) ShowWindow(h, SW_SHOWNA);
+}
+
+void Win32View::addToolTip(HWND hwnd, const std::string& text) {
+    if (!toolTip_) return;
+    TTTOOLINFOA info{};
+    info.cbSize = sizeof(info);
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = hwnd_;
+    info.uId = reinterpret_cast<UINT_PTR>(hwnd);
+    std::vector<char> buffer(text.begin(), text.end());
+    buffer.push_back('\0');
+    info.lpszText = buffer.data();
+    SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void Win32View::place(const Control& c) {
+    HWND h = hwndOf(c);
+    if (!h) return;
+    // Inside a frame, positions count from the frame's outer corner, which is the frame
+    // window's own origin (it has no border of its own: it draws one).
+    MoveWindow(h, px(c.left()), px(c.top()), px(c.width()), px(c.height()), TRUE);
+    if (c.type() == ControlType::Label && c.autoSize) autoSize(c);
+}
+
+void Win32View::autoSize(const Control& c) {
+    HWND h = hwndOf(c);
+    HDC dc = GetDC(h);
+    HGDIOBJ old = SelectObject(dc, fontFor(c.font));
+    RECT r{0, 0, 0, 0};
+    std::string text = c.caption();
+    DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(h, dc);
+    // The label keeps its left edge and takes the size of its text.
+    SetWindowPos(h, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32View::applyRadioTabStops(const Control& changed) {
+    for (Control* o : form_->controls()) {
+        if (o->type() != ControlType::OptionButton || o->name() != changed.name()) continue;
+        HWND h = hwndOf(*o);
+        LONG_PTR style = GetWindowLongPtrA(h, GWL_STYLE);
+        style = o->selected() ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+        SetWindowLongPtrA(h, GWL_STYLE, style);
+    }
+}
+
+HWND Win32View::hwndOf(const Control& c) const {
+    auto it = windows_.find(&c);
+    return it == windows_.end() ? nullptr : it->second;
+}
+
+Control* Win32View::controlOf(HWND hwnd) const {
+    auto it = controls_.find(hwnd);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+Control* Win32View::controlById(int id) const {
+    auto it = ids_.find(id);
+    return it == ids_.end() ? nullptr : it->second;
+}
+
+// ------------------------------------------------------------------- model -> windows
+
+void Win32View::onPropertyChanged(const Control& c, Property p) {
+    Applying guard(applying_);
+    HWND h = hwndOf(c);
+    if (!h) return;
+    if (c.type() == ControlType::Window) {
+        if (p == Property::Caption) SetWindowTextA(h, c.caption().c_str());
+        if (p == Property::Width || p == Property::Height)
+            SetWindowPos(h, nullptr, 0, 0, px(c.width()), px(c.height()),
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    switch (p) {
+        case Property::Caption:
+            SetWindowTextA(h, c.caption().c_str());
+            if (c.type() == ControlType::Label && c.autoSize) autoSize(c);
+            if (isContainer(c)) InvalidateRect(h, nullptr, TRUE);
+            break;
+        case Property::Text:
+            if (c.type() == ControlType::TextBox) SetWindowTextA(h, c.text().c_str());
+            break;
+        case Property::Visible:
+            ShowWindow(h, c.visible() ? SW_SHOWNA : SW_HIDE);
+            break;
+        case Property::Enabled:
+            EnableWindow(h, c.enabled());
+            break;
+        case Property::Value:
+            SendMessageA(h, BM_SETCHECK, static_cast<WPARAM>(c.value()), 0);
+            if (c.type() == ControlType::OptionButton) applyRadioTabStops(c);
+            break;
+        case Property::ForeColor:
+            InvalidateRect(h, nullptr, TRUE);
+            break;
+        case Property::Left:
+        case Property::Top:
+        case Property::Width:
+        case Property::Height:
+            place(c);
+            break;
+        case Property::Default:
+            if (c.isDefault()) {
+                SendMessageA(hwnd_, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(h)), 0);
+            } else {
+                if (LOWORD(SendMessageA(hwnd_, DM_GETDEFID, 0, 0)) == GetDlgCtrlID(h))
+                    SendMessageA(hwnd_, DM_SETDEFID, 0, 0);
+                SendMessageA(h, BM_SETSTYLE, BS_PUSHBUTTON | BS_MULTILINE, TRUE);
+            }
+            break;
+    }
+}
+
+void Win32View::onShow() {
+    if (!hwnd_) return;
+    if (!placed_) {
+        // First appearance: centred on the screen's work area.
+        placed_ = true;
+        RECT work{}, r{};
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        GetWindowRect(hwnd_, &r);
+        int x = work.left + ((work.right - work.left) - (r.right - r.left)) / 2;
+        int y = work.top + ((work.bottom - work.top) - (r.bottom - r.top)) / 2;
+        SetWindowPos(hwnd_, nullptr, x > 0 ? x : 0, y > 0 ? y : 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    UpdateWindow(hwnd_);
+}
+
+void Win32View::onHide() {
+    if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+}
+
+void Win32View::onZOrder(const Control& c) {
+    if (HWND h = hwndOf(c))
+        SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Win32View::onFocus(const Control& c) {
+    Applying guard(applying_);
+    HWND h = hwndOf(c);
+    if (!h || !hwnd_) return;
+    // Through the dialog manager, which also lends a focused push button the default frame.
+    SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h), TRUE);
+    lastFocus_ = GetFocus();
+}
+
+void Win32View::onUnload() {
+    // The process normally ends right after this; if it does not, the loop ends with the window.
+    if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+    PostQuitMessage(0);
+}
+
+// ------------------------------------------------------------------- windows -> model
+
+void Win32View::handleCommand(WPARAM wp, LPARAM lp) {
+    if (!form_ || applying_) return;
+    const int id = LOWORD(wp);
+    const int code = HIWORD(wp);
+    if (id == IDOK && !lp) {
+        form_->userEnter();
+        return;
+    }
+    if (id == IDCANCEL && !controlById(id)) {
+        form_->userEscape();
+        return;
+    }
+    Control* c = controlById(id);
+    if (!c) return;
+    switch (c->type()) {
+        case ControlType::CommandButton:
+        case ControlType::CheckBox:
+        case ControlType::OptionButton:
+            if (code == BN_CLICKED) form_->userClick(*c);
+            break;
+        case ControlType::TextBox:
+            if (code == EN_CHANGE) {
+                HWND h = reinterpret_cast<HWND>(lp);
+                int length = GetWindowTextLengthA(h);
+                std::string text(static_cast<std::size_t>(length) + 1, '\0');
+                int got = GetWindowTextA(h, text.data(), length + 1);
+                text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+                form_->userEditText(*c, text);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void Win32View::syncFocus() {
+    if (!form_ || !hwnd_) return;
+    HWND f = GetFocus();
+    if (f == lastFocus_) return;
+    lastFocus_ = f;
+    if (Control* c = controlOf(f); c && c->type() != ControlType::Window) form_->userFocus(*c);
+}
+
+LRESULT Win32View::colourFor(HDC dc, HWND child) {
+    Control* c = controlOf(child);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    if (!c) {
+        SetBkColor(dc, face);
+        return reinterpret_cast<LRESULT>(brushFor(face));
+    }
+    COLORREF back = c->transparent ? face : toColorRef(c->backColour);
+    if (c->type() == ControlType::TextBox && !c->enabled()) back = face;
+    if (c->type() == ControlType::TextBox && !c->enabled())
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    else
+        SetTextColor(dc, toColorRef(c->foreColor()));
+    SetBkColor(dc, back);
+    SetBkMode(dc, OPAQUE);
+    return reinterpret_cast<LRESULT>(brushFor(back));
+}
+
+void Win32View::paintFrame(HWND hwnd, const Control& frame) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT r;
+    GetClientRect(hwnd, &r);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    FillRect(dc, &r, brushFor(face));
+    HGDIOBJ old = SelectObject(dc, fontFor(frame.font));
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    const std::string& caption = frame.caption();
+    // A caption-less frame inside another frame only groups (the maker's name strip); every
+    // other frame draws its etched edge, the caption breaking the top line.
+    const bool border = !caption.empty() || !frame.container();
+    RECT edge = r;
+    if (!caption.empty()) edge.top += tm.tmHeight / 2;
+    if (border) DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
+    if (!caption.empty()) {
+        RECT text{MulDiv(8, dpi_, 96), 0, r.right, tm.tmHeight};
+        DrawTextA(dc, caption.c_str(), -1, &text, DT_SINGLELINE | DT_CALCRECT);
+        SetBkColor(dc, face);
+        SetBkMode(dc, OPAQUE);
+        SetTextColor(dc, toColorRef(frame.foreColor()));
+        DrawTextA(dc, caption.c_str(), -1, &text, DT_SINGLELINE);
+    }
+    SelectObject(dc, old);
+    EndPaint(hwnd, &ps);
+}
+
+void Win32View::drawImage(const DRAWITEMSTRUCT& item) {
+    const RECT& r = item.rcItem;
+    FillRect(item.hDC, &r, brushFor(GetSysColor(COLOR_BTNFACE)));
+    if (!icon_) return;
+    // The icon's pixels scaled by a whole factor (crisp at every DPI), as large as the image
+    // box allows, centred in it.
+    const int natural = MulDiv(IconPixels, dpi_, 96);
+    const int room = std::min(r.right - r.left, r.bottom - r.top);
+    const int factor = std::max(1, room / std::max(1, natural));
+    const int size = natural * factor;
+    const int x = r.left + ((r.right - r.left) - size) / 2;
+    const int y = r.top + ((r.bottom - r.top) - size) / 2;
+    DrawIconEx(item.hDC, x, y, icon_, size, size, 0, nullptr, DI_NORMAL);
+}
+
+LRESULT Win32View::formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_COMMAND:
+            handleCommand(wp, lp);
+            return 0;
+        case WM_CLOSE:
+            // The close box and the system menu: the form's close request ends the process.
+            if (form_ && !applying_) form_->userClose();
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+            return colourFor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+        case WM_CTLCOLORDLG:
+            return reinterpret_cast<LRESULT>(brushFor(GetSysColor(COLOR_BTNFACE)));
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+            Control* c = item ? controlOf(item->hwndItem) : nullptr;
+            if (c && c->type() == ControlType::Image) {
+                drawImage(*item);
+                return TRUE;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    return DefDlgProcA(hwnd, msg, wp, lp);
+}
+
+LRESULT Win32View::frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_PAINT:
+            if (Control* c = controlOf(hwnd)) {
+                paintFrame(hwnd, *c);
+                return 0;
+            }
+            break;
+        case WM_ERASEBKGND:
+            return 1;  // WM_PAINT fills the whole frame
+        // A frame is only a container: what its controls report goes to the form.
+        case WM_COMMAND:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_DRAWITEM:
+        case WM_NOTIFY:
+            if (hwnd_) return SendMessageA(hwnd_, msg, wp, lp);
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+int Win32View::loop() {
+    MSG msg{};
+    BOOL got;
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+        if (got == -1) return 1;
+        if (hwnd_ && IsWindow(hwnd_) && IsDialogMessageA(hwnd_, &msg)) {
+            syncFocus();
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+        syncFocus();
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+void installWin32View(HINSTANCE instance) { theView.install(instance); }
+
+int runWizardLoop() { return theView.loop(); }
+
+}  // namespace tsy
