@@ -110,9 +110,11 @@ InstallOutcome InstallRun::run() {
     step([&] { SYS_IsInstalled(); });
 
     if (bProgram_) {
-        // The update service must let go of the program's files before they are replaced.
+        // The update service hears of the change before the program's files are touched.
         if (bRepair_ || s_.gbUpdate || bRemove_)
-            step([&] { SYS_ShellOpen(s_.gsSystemDir + "\\" + kUpdateService, "-u", s_.gsSystemDir); });
+            step([&] {
+                SYS_ShellOpen(s_.gsSystemDir + "\\" + kUpdateService, "-u", s_.gsSystemDir);
+            });
         if (bRemove_) step([&] { engine::unregisterEmailInterface(); });
     }
 
@@ -191,8 +193,8 @@ void InstallRun::requirePackage(const std::string& name, const std::string& path
     step([&] { present = SYS_File_FileCheck(name, source_, false, true); });
     if (present) return;
     step([&] {
-        os().msgBox("SYS_Install: Unable to open installation package: " + s_.gsCR + path + s_.gsCR +
-                        s_.gsCR +
+        os().msgBox("SYS_Install: Unable to open installation package: " + s_.gsCR + path +
+                        s_.gsCR + s_.gsCR +
                         "NOTE: The installation file must be in the same directory as this setup "
                         "program (" +
                         setupName_ + ")." + s_.gsCR,
@@ -207,7 +209,8 @@ void InstallRun::refuseQuotes(std::initializer_list<const std::string*> paths) {
     for (const std::string* path : paths) {
         if (!contains(*path, '"')) continue;
         step([&] {
-            os().msgBox("SYS_Install: A folder or file name cannot contain the quote character (\"):" +
+            os().msgBox("SYS_Install: A folder or file name cannot contain the quote character "
+                        "(\"):" +
                             s_.gsCR + *path + s_.gsCR + s_.gsCR +
                             "Nothing was installed from this package. Please choose another folder "
                             "and run the setup again." +

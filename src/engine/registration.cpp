@@ -45,8 +45,8 @@ bool registerComponent(Component component) {
 
     std::string text;
     if (r == kFileNotFound) {
-        text = "File Not Found:" + target + s.gsCR + "Please re-install Tessary Contact Management" +
-               s.gsCR;
+        text = "File Not Found:" + target + s.gsCR +
+               "Please re-install Tessary Contact Management" + s.gsCR;
     } else if (r == kPathNotFound) {
         text = "Path not found:" + s.gsSystemDir;
     } else if (r == kNoAssociation) {

@@ -227,7 +227,7 @@ TEST_F(EngineTest, DatabaseEngineOfferDependsOnTheProgramStartingNotSucceeding) 
     EXPECT_EQ(fake.callsNamed("msgBox").size(), 2u);
     EXPECT_EQ(fake.callsNamed("msgBox").at(1).args[2], "Install Database Engine");
 
-    // Not started at all: no message (the design's silence), no offer, no failure.
+    // Not started at all: nothing to report, nothing offered, and the run still succeeds.
     fake.calls.clear();
     fake.onCreateProcess = [](const std::string&, const std::string&) { return ProcessResult{}; };
     EXPECT_EQ(run(kProgramDB), InstallOutcome::Succeeded);

@@ -17,27 +17,38 @@
 
 namespace {
 
+// user32 is reached at run time, so that the probe's import table names kernel32 and the C
+// runtime only: a planted DLL loaded by "loaddll" is then loaded by that request alone.
+template <typename Fn>
+Fn user32(const char* name) {
+    static HMODULE dll = LoadLibraryA("user32.dll");
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+}
+
 BOOL CALLBACK longestStatic(HWND child, LPARAM found) {
     char cls[16] = {};
-    GetClassNameA(child, cls, sizeof cls);
+    user32<int(WINAPI*)(HWND, LPSTR, int)>("GetClassNameA")(child, cls, sizeof cls);
     if (lstrcmpiA(cls, "Static") != 0) return TRUE;
-    int len = GetWindowTextLengthA(child);
+    int len = user32<int(WINAPI*)(HWND)>("GetWindowTextLengthA")(child);
     std::string text(static_cast<std::size_t>(len) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(child, &text[0], len + 1)));
+    int got = user32<int(WINAPI*)(HWND, LPSTR, int)>("GetWindowTextA")(child, &text[0], len + 1);
+    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     auto* best = reinterpret_cast<std::string*>(found);
     if (text.size() > best->size()) *best = text;
     return TRUE;
 }
 
 int dumpText(const char* title, const char* file) {
+    auto findWindow = user32<HWND(WINAPI*)(LPCSTR, LPCSTR)>("FindWindowA");
     HWND w = nullptr;
     for (int i = 0; i < 300 && !w; ++i) {
-        w = FindWindowA(nullptr, title);
+        w = findWindow(nullptr, title);
         if (!w) Sleep(100);
     }
     if (!w) return 4;
     std::string text;
-    EnumChildWindows(w, longestStatic, reinterpret_cast<LPARAM>(&text));
+    user32<BOOL(WINAPI*)(HWND, WNDENUMPROC, LPARAM)>("EnumChildWindows")(
+        w, longestStatic, reinterpret_cast<LPARAM>(&text));
     HANDLE h = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
     if (h == INVALID_HANDLE_VALUE) return 5;

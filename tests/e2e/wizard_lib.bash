@@ -1,0 +1,122 @@
+# Sourced (not a suite itself) by the wizard's end-to-end suites and by scripts/screenshots.sh: the real setup's
+# wizard window under Wine and Xvfb, found and driven with xdotool as a user would, with the
+# keyboard.
+#
+# Needs scripts/kit-env.sh (sourced here). Defines: wiz_start, wiz_window, wiz_gone, wiz_hidden,
+# wiz_key, wiz_wait, wiz_shot, wiz_red_pixels, twips.
+
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/kit-env.sh"
+
+WIZ_OUT=${WIZ_OUT:-$(mktemp -d /tmp/tsy-wizard.XXXXXX)}
+WIZ_PID=
+WIZ_WINDOW=
+WIZ_TITLE='Tessary Contact Management (Install|Update) Wizard'
+
+# wiz_start LINE: starts a command line from C:\Kit in the background, through a batch file that
+# prints the exit code read inside Wine ("exit=N"). Traces: $WIZ_OUT/trace (+msgbox,+process).
+wiz_start() {
+  local bat="$WINEPREFIX/drive_c/tsy_wizard_run.bat"
+  printf '@echo off\r\ncd /d C:\\Kit\r\n%s\r\necho exit=%%ERRORLEVEL%%\r\n' "$1" >"$bat"
+  rm -f "$WIZ_OUT/out" "$WIZ_OUT/trace"
+  ( WINEDEBUG=+msgbox,+process timeout "${WIZ_TIMEOUT:-180}" "$WINE" cmd /c 'C:\tsy_wizard_run.bat' \
+      >"$WIZ_OUT/out" 2>"$WIZ_OUT/trace" ) &
+  WIZ_PID=$!
+  WIZ_STARTED=$(date +%s.%N)
+}
+
+# wiz_window [SECONDS]: waits for the visible wizard window; sets WIZ_WINDOW.
+wiz_window() {
+  local limit=${1:-60} i w
+  for i in $(seq 1 $((limit * 10))); do
+    w=$(xdotool search --onlyvisible --name "$WIZ_TITLE" 2>/dev/null | head -n1)
+    if [ -n "$w" ]; then WIZ_WINDOW=$w; sleep 0.5; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# wiz_hidden [SECONDS]: waits until no wizard window is visible (the engine runs, or it closed).
+wiz_hidden() {
+  local limit=${1:-20} i
+  for i in $(seq 1 $((limit * 10))); do
+    xdotool search --onlyvisible --name "$WIZ_TITLE" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# wiz_key KEY...: focuses the wizard window and types the keys, one after the other.
+wiz_key() {
+  local k
+  for k in "$@"; do
+    xdotool windowfocus --sync "$WIZ_WINDOW" >/dev/null 2>&1 || xdotool windowfocus "$WIZ_WINDOW"
+    xdotool key --clearmodifiers "$k"
+    sleep 0.6
+  done
+}
+
+# wiz_type TEXT: types text into the focused control of the wizard.
+wiz_type() {
+  xdotool windowfocus --sync "$WIZ_WINDOW" >/dev/null 2>&1
+  xdotool type --delay 30 "$1"
+  sleep 0.5
+}
+
+# wiz_wait [SECONDS]: waits for the started program to end; sets WIZ_EXIT ("" if still running).
+wiz_wait() {
+  local limit=${1:-60} i
+  WIZ_EXIT=
+  for i in $(seq 1 $((limit * 10))); do
+    if ! kill -0 "$WIZ_PID" 2>/dev/null; then
+      wait "$WIZ_PID" 2>/dev/null
+      WIZ_EXIT=$(tr -d '\r' <"$WIZ_OUT/out" | sed -n 's/^exit=//p' | tail -n1)
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# wiz_messages: the message box texts shown so far, one per line (line breaks shown as |).
+wiz_messages() { msgbox_texts "$WIZ_OUT/trace"; }
+# wiz_commands: the msiexec, regsvr32, ... command lines started so far.
+wiz_commands() { started_commands "$WIZ_OUT/trace"; }
+
+# twips N: pixels at the display's 96 dpi.
+twips() { echo $(( ($1 * 96 + 720) / 1440 )); }
+
+# wiz_grab FILE.xwd: the whole screen.
+wiz_grab() { xwd -root -silent >"$1"; }
+
+# wiz_client: "X Y W H" of the wizard window's client area on the screen.
+wiz_client() {
+  eval "$(xdotool getwindowgeometry --shell "$WIZ_WINDOW")"
+  echo "$X $Y $WIDTH $HEIGHT"
+}
+
+# wiz_shot FILE.png: a PNG of the wizard window (xwd of the screen, cut and written by a few
+# lines of Python, so that no image toolkit is needed).
+wiz_shot() {
+  local g
+  g=($(wiz_client))
+  wiz_grab "$WIZ_OUT/screen.xwd"
+  python3 "$(dirname "${BASH_SOURCE[0]}")/wizard_xwd.py" png "$WIZ_OUT/screen.xwd" "$1" \
+    "${g[0]},${g[1]},${g[2]},${g[3]}"
+}
+
+# wiz_red_pixels LEFT TOP WIDTH HEIGHT: pure red (255, 0, 0) pixels in that rectangle of the
+# client area, in twips (the error texts of the folders panel are drawn in that colour).
+wiz_red_pixels() {
+  local g
+  g=($(wiz_client))
+  wiz_grab "$WIZ_OUT/screen.xwd"
+  python3 "$(dirname "${BASH_SOURCE[0]}")/wizard_xwd.py" red "$WIZ_OUT/screen.xwd" \
+    "$((g[0] + $(twips "$1"))),$((g[1] + $(twips "$2"))),$(twips "$3"),$(twips "$4")"
+}
+
+# wiz_end: ends what a suite started (the program, Wine, the display).
+wiz_end() {
+  [ -n "$WIZ_PID" ] && kill "$WIZ_PID" 2>/dev/null
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  display_stop
+}
