@@ -16,12 +16,13 @@ OUT=$(cd "$(dirname "$0")/.." && pwd)/docs/screenshots
 [ $# -gt 0 ] && OUT=$1
 mkdir -p "$OUT"
 kit_ensure || { echo "no kit in $TSY_KIT"; exit 1; }
+display_start
+trap wiz_end EXIT
 kit_prefix "${SHOTS_PREFIX:-/tmp/tsy-screenshots}"
 # Wine draws the title bar itself (there is no window manager on the private display), so that
 # the screenshots show the caption and the close box.
 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-display_start
-trap wiz_end EXIT
+"$WINESERVER" -w
 
 taken=0
 missing=0

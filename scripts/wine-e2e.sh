@@ -50,7 +50,9 @@ finish_cleanup() {
 
 finish_suite() {
   echo "$E2E_PASSED passed, $E2E_FAILED failed"
-  [ "$E2E_FAILED" -eq 0 ]
+  if [ "$E2E_FAILED" -eq 0 ]; then rm -rf "$E2E_OUT"; return 0; fi
+  echo "  traces kept in $E2E_OUT"
+  return 1
 }
 
 # launch PROGRAM ARGS...: starts "C:\Kit\PROGRAM" ARGS through a batch file in the background, so

@@ -65,6 +65,7 @@ private:
     bool bNeedACE_ = false;
     bool bMigrate_ = false;
     bool bErr_ = false;
+    bool programFailed_ = false;
     int emailForm_ = 0;
 };
 
@@ -183,7 +184,9 @@ void InstallRun::editInterface(std::string& sUI, bool database) {
     std::optional<std::string> edited;
     step([&] {
         edited = engine::editInterfaceLevel(sUI, database);
-        if (!edited) endRun(InstallOutcome::Cancelled);
+        // A tester who stops the run after a package step has already failed stops a failed
+        // run: calling it cancelled would hide that failure behind exit code 1602.
+        if (!edited) endRun(bErr_ ? InstallOutcome::Failed : InstallOutcome::Cancelled);
     });
     if (edited) sUI = *edited;
 }
@@ -221,8 +224,10 @@ void InstallRun::refuseQuotes(std::initializer_list<const std::string*> paths) {
     }
 }
 
-// True when msiexec.exe could be started. A request that it ended with anything but success
-// is reported here and fails the run, which still goes on with its remaining steps.
+// True when msiexec.exe could be started. A request that could not be started, or that ended
+// with anything but success, is reported here and fails the run, which still goes on with its
+// remaining steps: a package that was never handed to Windows Installer is not installed, and
+// a run that says otherwise would end with exit code 0 over a missing product.
 bool InstallRun::runMsi(const std::string& commandLine, const std::string& packagePath) {
     bool started = false;
     std::optional<std::uint32_t> exitCode;
@@ -230,7 +235,15 @@ bool InstallRun::runMsi(const std::string& commandLine, const std::string& packa
         std::string cmd = commandLine;
         started = SYS_CreateP(cmd, s_.gsSystemDir, 0, &exitCode);
     });
-    if (started && exitCode && !engine::msiSucceeded(*exitCode)) {
+    if (!started) {
+        bErr_ = true;
+        step([&] {
+            os().msgBox("Windows Installer could not be started for:" + s_.gsCR + packagePath,
+                        mb::Critical, "");
+        });
+        return false;
+    }
+    if (exitCode && !engine::msiSucceeded(*exitCode)) {
         bErr_ = true;
         step([&] {
             os().msgBox("Windows Installer could not complete the installation of:" + s_.gsCR +
@@ -266,7 +279,9 @@ void InstallRun::programTask() {
     std::string cmd =
         engine::msiCommandLine(sOpt_, path, engine::withTarget(sProps_, s_.gsInstallPath), sUI);
     // The database engine is offered only when the program installer at least ran.
+    const bool failedBefore = bErr_;
     if (runMsi(cmd, path)) bNeedACE_ = s_.gbAltBuild;
+    programFailed_ = bErr_ && !failedBefore;
 }
 
 void InstallRun::databaseTask() {
@@ -318,7 +333,9 @@ void InstallRun::followUp() {
                 emailForm_ = 12;
         });
     if (emailForm_ > 0) saveSetting("EmailForm", std::to_string(emailForm_));
-    if (bProgram_) saveSetting("Ver", s_.gsVersion);
+    // "Ver" claims this version of the program is on the machine (the next run decides on the
+    // user-file migration from it); a program package that failed has not put it there.
+    if (bProgram_ && !programFailed_) saveSetting("Ver", s_.gsVersion);
 }
 
 }  // namespace

@@ -206,6 +206,8 @@ TEST_F(EngineTest, MsiexecExitCodes) {
                                 "box Windows Installer could not complete the installation of:\r" +
                                     std::string("C:\\Kit\\") + failing + "\r(error " +
                                     std::to_string(c.code) + ")");
+                // A failed program package is not recorded as the installed version.
+                if (!failDB) expected.pop_back();
             }
             EXPECT_EQ(trail(), expected);
             EXPECT_EQ(outcome, c.ok ? InstallOutcome::Succeeded : InstallOutcome::Failed);
@@ -227,12 +229,16 @@ TEST_F(EngineTest, DatabaseEngineOfferDependsOnTheProgramStartingNotSucceeding) 
     EXPECT_EQ(fake.callsNamed("msgBox").size(), 2u);
     EXPECT_EQ(fake.callsNamed("msgBox").at(1).args[2], "Install Database Engine");
 
-    // Not started at all: nothing to report, nothing offered, and the run still succeeds.
+    // Not started at all: nothing offered; each package that never reached Windows Installer
+    // is reported and fails the run.
     fake.calls.clear();
     fake.onCreateProcess = [](const std::string&, const std::string&) { return ProcessResult{}; };
-    EXPECT_EQ(run(kProgramDB), InstallOutcome::Succeeded);
+    EXPECT_EQ(run(kProgramDB), InstallOutcome::Failed);
     EXPECT_EQ(msi().size(), 2u);
-    EXPECT_TRUE(fake.messages().empty());
+    EXPECT_EQ(fake.messages(),
+              (std::vector<std::string>{"Windows Installer could not be started for:\rC:\\Kit\\tsy3p_update.msi",
+                                        "Windows Installer could not be started for:\rC:\\Kit\\tsy3db_update.msi"}));
+    EXPECT_TRUE(trailOf("save Ver").empty());
 }
 
 // ---------------------------------------------------------------- unsafe paths
