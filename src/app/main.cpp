@@ -8,7 +8,9 @@
 #include "platform/os.h"
 #include "platform/runtime_error.h"
 #include "platform/win32/win32_os.h"
+#include "services/setup_log.h"
 #include "startup/startup.h"
+#include "startup/state.h"
 #include "wizard/win32/win32_view.h"
 
 namespace {
@@ -68,7 +70,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     bool comReady = SUCCEEDED(OleInitialize(nullptr));
 
     static tsy::Win32Os realOs;
-    tsy::setOs(&realOs);
+    // Everything the run does goes through the log on its way to the system.
+    static tsy::LoggingOs loggedOs(realOs, tsy::LoggingOs::defaultLogPath(realOs),
+                                   tsy::buildAppKey());
+    tsy::setOs(&loggedOs);
     tsy::installWin32View(GetModuleHandleA(nullptr));
 
     int exitCode = 0;
@@ -84,6 +89,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                     MB_OK | MB_ICONERROR);
         exitCode = 1603;  // the installer's "fatal error": a script sees the failure
     }
+    loggedOs.logResult(exitCode);
     if (comReady) OleUninitialize();
     return exitCode;
 }

@@ -142,6 +142,16 @@ public:
     // Creates the automation object, reads ProductState (dispatch id 17) for the code and
     // releases the object. Throws RuntimeError when the object or the call fails.
     virtual long productState(const std::string& productCode) = 0;
+
+    // --- the setup log -------------------------------------------------------------------
+    // The user's temporary folder (GetTempPathA), without its trailing backslash.
+    virtual std::string tempFolder() = 0;
+    // Full path of the running program.
+    virtual std::string modulePath() = 0;
+    // Local time as "YYYY-MM-DD hh:mm:ss".
+    virtual std::string localTime() = 0;
+    // Opens the file for appending (creating it), writes the text and closes it again.
+    virtual bool appendFile(const std::string& path, const std::string& text) = 0;
 };
 
 // The process-wide accessor. app/ sets the Win32 adapters once; test fixtures set the fake.

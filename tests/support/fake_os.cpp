@@ -490,6 +490,43 @@ long FakeOs::productState(const std::string& productCode) {
     return state;
 }
 
+// ---------------------------------------------------------------- setup log
+
+std::string FakeOs::tempFolder() {
+    Call& c = record("tempFolder", {});
+    if (failing("tempFolder")) return "";
+    c.result = temp;
+    return temp;
+}
+
+std::string FakeOs::modulePath() {
+    Call& c = record("modulePath", {});
+    if (failing("modulePath")) return "";
+    c.result = folder + (endsWithSeparator(folder) ? "" : "\\") + exe + ".exe";
+    return c.result;
+}
+
+std::string FakeOs::localTime() {
+    record("localTime", {});
+    if (failing("localTime")) return "";
+    return clock;
+}
+
+bool FakeOs::appendFile(const std::string& path, const std::string& text) {
+    Call& c = record("appendFile", {path, text});
+    if (failing("appendFile")) return false;
+    auto p = resolve(path);
+    std::error_code ec;
+    bool ok = p && fs::is_directory(p->parent_path(), ec) && !fs::is_directory(*p, ec);
+    if (ok) {
+        std::ofstream out(*p, std::ios::binary | std::ios::app);
+        out << text;
+        ok = static_cast<bool>(out);
+    }
+    c.result = yesNo(ok);
+    return ok;
+}
+
 // ---------------------------------------------------------------- scope
 
 OsScope::OsScope() {

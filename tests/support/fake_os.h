@@ -63,6 +63,8 @@ public:
     enum Fault { FaultNone = 0, FaultReturn = 1, FaultThrow = 2 };
     std::function<Fault(const std::string& name)> fault;
     std::optional<int> endedWith;
+    std::string temp = "C:\\Users\\tester\\Temp";
+    std::string clock = "2026-12-06 10:00:00";
 
     // ---- files ----
     std::filesystem::path root() const { return root_; }
@@ -106,6 +108,10 @@ public:
     std::string systemDirectory() override;
     WinVersion versionEx() override;
     long productState(const std::string& productCode) override;
+    std::string tempFolder() override;
+    std::string modulePath() override;
+    std::string localTime() override;
+    bool appendFile(const std::string& path, const std::string& text) override;
 
     static std::string settingKey(const std::string& app, const std::string& section,
                                   const std::string& key);

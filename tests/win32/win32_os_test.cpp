@@ -18,7 +18,7 @@ using namespace tsy;
 namespace {
 
 std::string ownFolder() {
-    std::string path = modulePath();
+    std::string path = moduleFilePath();
     return path.substr(0, path.find_last_of('\\'));
 }
 
@@ -335,10 +335,10 @@ TEST(Win32Runtime, OwnNameAndFolderAreThoseOfThisProgram) {
     // At a drive root the folder keeps its separator ("C:\\"); elsewhere it has none.
     if (folder.size() == 3) {
         EXPECT_EQ(folder.substr(1), ":\\");
-        EXPECT_EQ(folder + "win32_tests.exe", modulePath());
+        EXPECT_EQ(folder + "win32_tests.exe", moduleFilePath());
     } else {
         EXPECT_NE(folder.back(), '\\');
-        EXPECT_EQ(folder + "\\win32_tests.exe", modulePath());
+        EXPECT_EQ(folder + "\\win32_tests.exe", moduleFilePath());
     }
     EXPECT_EQ(real.appTitle(), "TSY Setup");
 }

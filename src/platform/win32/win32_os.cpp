@@ -36,7 +36,7 @@ Win32Os::~Win32Os() { closeListing(); }
 
 // ------------------------------------------------------------------------------ run-time
 
-std::string modulePath() {
+std::string moduleFilePath() {
     std::string path(MAX_PATH, '\0');
     for (;;) {
         DWORD n = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
@@ -70,13 +70,13 @@ std::string argumentsOf(const std::string& line) {
 }
 
 std::string Win32Os::exeName() {
-    std::string name = fileNameOf(modulePath());
+    std::string name = fileNameOf(moduleFilePath());
     std::size_t dot = name.find_last_of('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
 std::string Win32Os::appPath() {
-    std::string path = modulePath();
+    std::string path = moduleFilePath();
     std::size_t cut = path.find_last_of("\\/");
     if (cut == std::string::npos) return "";
     // A program at a drive root reports "C:\", elsewhere the folder has no trailing separator.
@@ -114,7 +114,7 @@ AppVersion Win32Os::appVersion() {
     auto queryFn = reinterpret_cast<QueryFn>(
         reinterpret_cast<void*>(GetProcAddress(dll, "VerQueryValueA")));
     AppVersion v = kBuiltVersion;
-    std::string self = modulePath();
+    std::string self = moduleFilePath();
     DWORD handle = 0;
     DWORD size = sizeFn && infoFn && queryFn ? sizeFn(self.c_str(), &handle) : 0;
     if (size > 0) {
@@ -358,6 +358,38 @@ long Win32Os::productState(const std::string& productCode) {
     installer->Release();
     if (FAILED(hr)) throw automationError(hr);
     return state;
+}
+
+// ------------------------------------------------------------------------------ setup log
+
+std::string Win32Os::tempFolder() {
+    char buf[MAX_PATH + 1] = {};
+    DWORD n = GetTempPathA(MAX_PATH + 1, buf);
+    if (n == 0 || n > MAX_PATH) return "";
+    std::string path(buf, n);
+    if (path.size() > 3 && path.back() == '\\') path.pop_back();
+    return path;
+}
+
+std::string Win32Os::modulePath() { return moduleFilePath(); }
+
+std::string Win32Os::localTime() {
+    SYSTEMTIME t{};
+    GetLocalTime(&t);
+    char buf[32];
+    wsprintfA(buf, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+              t.wMinute, t.wSecond);
+    return buf;
+}
+
+bool Win32Os::appendFile(const std::string& path, const std::string& text) {
+    HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(h);
+    return ok && written == text.size();
 }
 
 }  // namespace tsy

@@ -55,6 +55,11 @@ public:
 
     long productState(const std::string& productCode) override;
 
+    std::string tempFolder() override;
+    std::string modulePath() override;
+    std::string localTime() override;
+    bool appendFile(const std::string& path, const std::string& text) override;
+
 private:
     std::string nextAdmitted(bool first);
     void closeListing();
@@ -68,7 +73,7 @@ private:
 extern const char* const kAppTitle;
 
 // Full path of this program's file, its long form (a short 8.3 start name is expanded).
-std::string modulePath();
+std::string moduleFilePath();
 
 // Loads a DLL by its full path in the system folder (never by a bare name, which would answer
 // with any module of that name already loaded, or search beside the program).

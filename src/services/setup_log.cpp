@@ -1,0 +1,193 @@
+#include "services/setup_log.h"
+
+#include "platform/runtime_error.h"
+#include "services/text.h"
+
+namespace tsy {
+
+namespace {
+
+// Message texts break lines with a carriage return alone; in the log every line after the
+// first is indented under its entry so that an administrator can tell entries apart.
+std::string indentLines(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            out += "\r\n        ";
+        } else if (static_cast<unsigned char>(c) < 32 && c != '\t') {
+            out += '?';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string answerName(int answer) {
+    switch (answer) {
+    case mb::AnswerOk: return "OK";
+    case mb::AnswerCancel: return "Cancel";
+    case mb::AnswerYes: return "Yes";
+    case mb::AnswerNo: return "No";
+    default: return std::to_string(answer);
+    }
+}
+
+std::string modeFromName(const std::string& exe) {
+    if (iequals(exe, "TSY Setup")) return "asked at start (TSY Setup)";
+    if (istartsWith(exe, "Update")) return "update";
+    return "install";
+}
+
+}  // namespace
+
+std::string exitCodeMeaning(int exitCode) {
+    switch (exitCode) {
+    case 0: return "success";
+    case 1602: return "cancelled by the user";
+    case 1603: return "failed";
+    case 1639: return "invalid command line";
+    default: return "exit code " + std::to_string(exitCode);
+    }
+}
+
+std::string LoggingOs::defaultLogPath(Os& os) {
+    try {
+        std::string temp = os.tempFolder();
+        if (temp.empty()) return "";
+        return temp + (temp.back() == '\\' ? "" : "\\") + "TSY Setup.log";
+    } catch (...) {
+        return "";
+    }
+}
+
+LoggingOs::LoggingOs(Os& inner, std::string logPath, const std::string& appKey)
+    : inner_(inner), path_(std::move(logPath)), active_(!path_.empty()) {
+    writeHeader(appKey);
+}
+
+void LoggingOs::log(const std::string& entry) {
+    if (!active_) return;
+    try {
+        std::string stamp = inner_.localTime();
+        if (!inner_.appendFile(path_, stamp + "  " + indentLines(entry) + "\r\n")) active_ = false;
+    } catch (...) {
+        active_ = false;
+    }
+}
+
+void LoggingOs::writeHeader(const std::string& appKey) {
+    if (!active_) return;
+    try {
+        AppVersion v = inner_.appVersion();
+        WinVersion w = inner_.versionEx();
+        std::string exe = inner_.exeName();
+        std::string header = "==== TSY Setup " + std::to_string(v.major) + "." +
+                             std::to_string(v.minor) + "." + std::to_string(v.revision) +
+                             "\rProgram: " + inner_.modulePath() +
+                             "\rCommand line: " + inner_.commandLine() +
+                             "\rMode: " + modeFromName(exe) +
+                             "\rEdition: " + appKey +
+                             (istartsWith(appKey, "TSYPRO") ? " (Professional)" : " (Lite)") +
+                             "\rWindows: " +
+                             (w.ok ? std::to_string(w.platform) + " " + std::to_string(w.major) +
+                                         "." + std::to_string(w.minor) + "." +
+                                         std::to_string(w.build) +
+                                         (w.servicePack.empty() ? "" : " " + w.servicePack)
+                                   : std::string("unknown"));
+        log(header);
+    } catch (...) {
+        active_ = false;
+    }
+}
+
+int LoggingOs::msgBox(const std::string& text, int style, const std::string& title) {
+    int answer = inner_.msgBox(text, style, title);
+    log("Message box" + (title.empty() ? std::string() : " \"" + title + "\"") + ": " + text +
+        "\rAnswer: " + answerName(answer));
+    return answer;
+}
+
+std::string LoggingOs::inputBox(const std::string& prompt, const std::string& title,
+                                const std::string& defaultText) {
+    std::string answer = inner_.inputBox(prompt, title, defaultText);
+    log("Input box: " + prompt + "\rDefault: " + defaultText + "\rAnswer: " +
+        (answer.empty() ? "(empty: Cancel or blank)" : answer));
+    return answer;
+}
+
+std::string LoggingOs::browseForFolder(std::uintptr_t owner, const std::string& title,
+                                       unsigned flags, int rootCsidl) {
+    std::string folder = inner_.browseForFolder(owner, title, flags, rootCsidl);
+    log("Folder browser: " + (folder.empty() ? std::string("cancelled") : folder));
+    return folder;
+}
+
+void LoggingOs::endProcess(int exitCode) {
+    logResult(exitCode);
+    inner_.endProcess(exitCode);
+}
+
+void LoggingOs::logResult(int exitCode) {
+    if (resultLogged_) return;
+    resultLogged_ = true;
+    log("Result: " + exitCodeMeaning(exitCode) + ", exit code " + std::to_string(exitCode));
+}
+
+bool LoggingOs::saveSetting(const std::string& app, const std::string& section,
+                            const std::string& key, const std::string& value) {
+    bool ok = inner_.saveSetting(app, section, key, value);
+    log("Setting " + app + "\\" + section + "\\" + key + " = \"" + value + "\"" +
+        (ok ? "" : " (not written)"));
+    return ok;
+}
+
+bool LoggingOs::createFolder(const std::string& path) {
+    bool ok = inner_.createFolder(path);
+    log("Create folder " + path + (ok ? "" : " (failed)"));
+    return ok;
+}
+
+bool LoggingOs::moveFile(const std::string& from, const std::string& to) {
+    bool ok = inner_.moveFile(from, to);
+    log("Rename " + from + " -> " + to + (ok ? "" : " (failed)"));
+    return ok;
+}
+
+ProcessResult LoggingOs::createProcess(const std::string& applicationName,
+                                       const std::string& commandLine, const std::string& folder,
+                                       std::uint32_t waitMs) {
+    ProcessResult r = inner_.createProcess(applicationName, commandLine, folder, waitMs);
+    std::string outcome = !r.created ? "not started"
+                          : r.waited ? "exit code " + std::to_string(r.exitCode)
+                                     : "still running after the wait";
+    log("Process: " + commandLine +
+        (applicationName.empty() ? std::string() : "\rProgram file: " + applicationName) +
+        "\rFolder: " + folder + "\rResult: " + outcome);
+    return r;
+}
+
+long LoggingOs::shellExecute(const std::string& operation, const std::string& file,
+                             const std::string& parameters, const std::string& folder,
+                             int showCommand) {
+    long r = inner_.shellExecute(operation, file, parameters, folder, showCommand);
+    log("Shell " + operation + ": " + file + (parameters.empty() ? "" : " " + parameters) +
+        "\rFolder: " + folder + "\rReturned: " + std::to_string(r) +
+        (r >= 32 ? " (started)" : " (error)"));
+    return r;
+}
+
+long LoggingOs::productState(const std::string& productCode) {
+    try {
+        long state = inner_.productState(productCode);
+        log("Product " + productCode + ": install state " + std::to_string(state));
+        return state;
+    } catch (const RuntimeError& e) {
+        log("Product " + productCode + ": not known (" + e.description() + ")");
+        throw;
+    }
+}
+
+}  // namespace tsy
