@@ -11,6 +11,7 @@ have_cmd cmake                      || need+=(cmake)
 have_cmd g++                        || need+=(g++)
 have_cmd make                       || need+=(make)
 have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
+have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64)
 have_cmd i686-w64-mingw32-windres   || need+=(binutils-mingw-w64-i686)
 have_cmd i686-w64-mingw32-widl      || need+=(mingw-w64-tools)
 have_pkg googletest                 || need+=(googletest)
@@ -20,6 +21,8 @@ have_cmd Xvfb                       || need+=(xvfb)
 have_cmd xdotool                    || need+=(xdotool)
 have_cmd xwd                        || need+=(x11-apps)
 have_cmd python3                    || need+=(python3)
+have_cmd bc                         || need+=(bc)
+have_cmd valgrind                   || need+=(valgrind)
 have_cmd clang                      || need+=(clang)
 have_pkg libclang-rt-14-dev         || need+=(libclang-rt-14-dev)
 # ImageMagick may come from elsewhere on the PATH; only the screenshot scripts need it.
@@ -31,6 +34,9 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 have_pkg wine32:i386 || wine_ok=0
 have_cmd wine        || wine_ok=0
+# Some virtual machines run 64-bit user code only; there the tests use wine64 and the x86_64
+# build of the same sources.
+[ -x /usr/lib/wine/wine64 ] || wine_ok=0
 
 if [ ${#need[@]} -eq 0 ] && [ $wine_ok -eq 1 ]; then
   exit 0
@@ -41,7 +47,7 @@ SUDO=""
 export DEBIAN_FRONTEND=noninteractive
 if [ $wine_ok -eq 0 ]; then
   $SUDO dpkg --add-architecture i386
-  need+=(wine wine32:i386)
+  need+=(wine wine32:i386 wine64)
 fi
 echo "install-deps: installing ${need[*]}" >&2
 $SUDO apt-get update -qq
