@@ -18,11 +18,8 @@ mkdir -p "$OUT"
 kit_ensure || { echo "no kit in $TSY_KIT"; exit 1; }
 display_start
 trap wiz_end EXIT
-kit_prefix "${SHOTS_PREFIX:-/tmp/tsy-screenshots}"
-# Wine draws the title bar itself (there is no window manager on the private display), so that
-# the screenshots show the caption and the close box.
-"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-"$WINESERVER" -w
+# Wine draws the title bar itself, so that the screenshots show the caption and the close box.
+WIZ_DECORATED=1 wiz_prefix "${SHOTS_PREFIX:-/tmp/tsy-screenshots}"
 
 taken=0
 missing=0

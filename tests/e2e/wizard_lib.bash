@@ -1,8 +1,8 @@
-# Sourced (not a suite itself) by the wizard's end-to-end suites and by scripts/screenshots.sh: the real setup's
-# wizard window under Wine and Xvfb, found and driven with xdotool as a user would, with the
-# keyboard.
+# Sourced (it is not a suite itself) by the wizard's end-to-end suites and scripts/screenshots.sh:
+# the real setup's wizard window under Wine and Xvfb, found and driven with xdotool as a user
+# would, with the keyboard.
 #
-# Needs scripts/kit-env.sh (sourced here). Defines: wiz_start, wiz_window, wiz_gone, wiz_hidden,
+# Needs scripts/kit-env.sh (sourced here). Defines: wiz_prefix, wiz_start, wiz_window, wiz_gone, wiz_hidden,
 # wiz_key, wiz_wait, wiz_shot, wiz_red_pixels, twips.
 
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/kit-env.sh"
@@ -12,11 +12,31 @@ WIZ_PID=
 WIZ_WINDOW=
 WIZ_TITLE='Tessary Contact Management (Install|Update) Wizard'
 
+# wiz_prefix DIR: a fresh prefix with the kit (kit_prefix). There is no window manager on the
+# private display, so Wine is told to activate a window when it gets the X input focus (what a
+# user's click into it does under a window manager); WIZ_DECORATED=1 also has Wine draw the
+# title bar itself, for screenshots.
+wiz_prefix() {
+  kit_prefix "$1"
+  "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N /f >/dev/null 2>&1
+  if [ "${WIZ_DECORATED:-0}" = 1 ]; then
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+  fi
+  "$WINESERVER" -w
+}
+
 # wiz_start LINE: starts a command line from C:\Kit in the background, through a batch file that
 # prints the exit code read inside Wine ("exit=N"). Traces: $WIZ_OUT/trace (+msgbox,+process).
 wiz_start() {
+  # A wizard left open by a failed step would take the keys of the next one.
+  if [ -n "$WIZ_PID" ] && kill -0 "$WIZ_PID" 2>/dev/null; then
+    echo "  (a previous wizard was still open: ended)"
+    kill "$WIZ_PID" 2>/dev/null
+    "$WINESERVER" -k >/dev/null 2>&1
+    "$WINESERVER" -w
+  fi
   local bat="$WINEPREFIX/drive_c/tsy_wizard_run.bat"
-  printf '@echo off\r\ncd /d C:\\Kit\r\n%s\r\necho exit=%%ERRORLEVEL%%\r\n' "$1" >"$bat"
+  printf '@echo off\r\ncd /d C:\\Kit\r\nstart "" /wait %s\r\necho exit=%%ERRORLEVEL%%\r\n' "$1" >"$bat"
   rm -f "$WIZ_OUT/out" "$WIZ_OUT/trace"
   ( WINEDEBUG=+msgbox,+process timeout "${WIZ_TIMEOUT:-180}" "$WINE" cmd /c 'C:\tsy_wizard_run.bat' \
       >"$WIZ_OUT/out" 2>"$WIZ_OUT/trace" ) &
@@ -34,6 +54,9 @@ wiz_window() {
   done
   return 1
 }
+
+# visible_window REGEX: succeeds when a visible window's title matches.
+visible_window() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 
 # wiz_hidden [SECONDS]: waits until no wizard window is visible (the engine runs, or it closed).
 wiz_hidden() {
@@ -77,6 +100,18 @@ wiz_wait() {
   return 1
 }
 
+# wiz_settle: waits until the message boxes shown by the setup have been answered (by the
+# watcher of display_start), so that the next keys reach the wizard again.
+wiz_settle() {
+  local i
+  sleep 1
+  for i in $(seq 1 100); do
+    xdotool search --onlyvisible --name '^TSY Setup$' >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+  sleep 0.5
+}
+
 # wiz_messages: the message box texts shown so far, one per line (line breaks shown as |).
 wiz_messages() { msgbox_texts "$WIZ_OUT/trace"; }
 # wiz_commands: the msiexec, regsvr32, ... command lines started so far.
@@ -104,7 +139,7 @@ wiz_shot() {
     "${g[0]},${g[1]},${g[2]},${g[3]}"
 }
 
-# wiz_red_pixels LEFT TOP WIDTH HEIGHT: pure red (255, 0, 0) pixels in that rectangle of the
+# wiz_red_pixels LEFT TOP WIDTH HEIGHT: red pixels in that rectangle of the
 # client area, in twips (the error texts of the folders panel are drawn in that colour).
 wiz_red_pixels() {
   local g

@@ -2,7 +2,8 @@
 """Reads a screen dump of xwd (ZPixmap, 24 or 32 bits a pixel) without an image toolkit.
 
   wizard_xwd.py png SCREEN.xwd OUT.png X,Y,W,H   writes that rectangle as a PNG
-  wizard_xwd.py red SCREEN.xwd X,Y,W,H           prints how many pixels there are pure red
+  wizard_xwd.py red SCREEN.xwd X,Y,W,H           prints how many pixels there are red (text
+                                                 drawn in red (255, 0, 0), smoothing included)
 """
 import struct
 import sys
@@ -52,7 +53,7 @@ def main(argv):
     elif argv[1] == "red":
         _, _, rows = read_rows(argv[2], rect)
         print(sum(1 for row in rows for i in range(0, len(row), 3)
-                  if row[i] == 255 and row[i + 1] == 0 and row[i + 2] == 0))
+                  if row[i] >= 200 and row[i + 1] <= 90 and row[i + 2] <= 90))
     else:
         sys.exit(__doc__)
 

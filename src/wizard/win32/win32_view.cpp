@@ -365,9 +365,14 @@ void Win32View::autoSize(const Control& c) {
     DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
     SelectObject(dc, old);
     ReleaseDC(h, dc);
-    // The label keeps its left edge and takes the size of its text.
-    SetWindowPos(h, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The label takes the size of its text and keeps the edge its alignment names (the
+    // centre for a centred one), so that the text stays where the designer put it whatever
+    // the font's real width.
+    const int w = r.right - r.left;
+    int x = px(c.left());
+    if (c.alignment == Alignment::Right) x += px(c.width()) - w;
+    else if (c.alignment == Alignment::Center) x += (px(c.width()) - w) / 2;
+    SetWindowPos(h, nullptr, x, px(c.top()), w, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32View::applyRadioTabStops(const Control& changed) {
