@@ -317,8 +317,13 @@ void InstallRun::databaseTask() {
 
 void InstallRun::followUp() {
     if (bProgram_) {
+        // Named by its full path, as before the installation: by bare name the shell would look
+        // beside the setup program first, and a vezEdeRu.exe planted in the download folder
+        // would run with the setup's administrator rights.
         if (bRepair_ || s_.gbUpdate)
-            step([&] { SYS_ShellOpen(kUpdateService, "-i", s_.gsSystemDir); });
+            step([&] {
+                SYS_ShellOpen(s_.gsSystemDir + "\\" + kUpdateService, "-i", s_.gsSystemDir);
+            });
         if (winMajor_ == 6)
             step([&] {
                 if (!engine::registerComponent(engine::Component::CommControl)) bErr_ = true;

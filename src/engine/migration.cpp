@@ -21,11 +21,28 @@ T quietly(F&& f, T fallback) {
     return value;
 }
 
+// A rename onto a name that is taken fails. Left under its own name, the customer's file would
+// then be overwritten by the database package's new template, and the files after it in its
+// category would never be renamed at all. So a taken name gives way to the next free one of
+// "rev30_(2) ", "rev30_(3) ", ... (still beginning with the prefix, so never renamed again).
+// The candidates are tried by moving, not by listing, so that an open envelope listing is not
+// disturbed.
+constexpr int kMaxTwins = 9;
+
+std::string renamedAs(const std::string& name, int attempt) {
+    return attempt == 1 ? kMigrationPrefix + name
+                        : kMigrationPrefix + ("(" + std::to_string(attempt) + ") ") + name;
+}
+
 // One candidate: true to go on with the next, false when the category ends.
 bool renameOne(const std::string& folder, const std::string& name) {
     if (istartsWith(name, kMigrationPrefix)) return true;
-    bool moved = quietly<bool>(
-        [&] { return os().moveFile(folder + name, folder + kMigrationPrefix + name); }, false);
+    bool moved = false;
+    for (int attempt = 1; attempt <= kMaxTwins && !moved; ++attempt) {
+        moved = quietly<bool>(
+            [&] { return os().moveFile(folder + name, folder + renamedAs(name, attempt)); },
+            false);
+    }
     if (moved) return true;
     if (sys().gbDebug)
         resumeNext([&] { os().msgBox("Unable to rename file:" + name, mb::OkOnly, ""); },

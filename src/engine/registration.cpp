@@ -12,7 +12,7 @@ const char* const kDatabaseEngineInstaller = "AccessDatabaseEngine2010_SP2.exe";
 
 namespace {
 
-const char* const kRegsvr32 = "regsvr32";
+const char* const kRegsvr32 = "regsvr32.exe";
 const char* const kSilentSwitch = "/s ";
 
 // Shell return values that get their own explanation; anything else below 32 is reported
@@ -24,6 +24,25 @@ constexpr long kFirstSuccess = 32;
 
 std::string componentPath(const char* fileName) { return sys().gsSystemDir + "\\" + fileName; }
 
+// regsvr32 is always named by its full path in the Windows system folder. Opened by bare name,
+// the shell would look beside the (elevated) setup program first, and a regsvr32.exe planted in
+// the download folder would run as administrator. A 32-bit setup on 64-bit Windows is
+// redirected to the 32-bit tool, which is the one its components need. Without a system folder
+// there is no safe name, and the shell is not asked.
+std::string regsvr32Path() {
+    std::string dir = os().systemDirectory();
+    if (dir.empty()) dir = sys().gsSystemDir;
+    if (dir.empty()) return "";
+    if (dir.back() != '\\') dir += '\\';
+    return dir + kRegsvr32;
+}
+
+long openRegsvr32(const std::string& params, const std::string& dir) {
+    std::string program = regsvr32Path();
+    if (program.empty()) return kFileNotFound;
+    return SYS_ShellOpen(program, params, dir);
+}
+
 }  // namespace
 
 void unregisterEmailInterface() {
@@ -31,7 +50,7 @@ void unregisterEmailInterface() {
     // A tester in debug mode wants to see regsvr32's own verdict on the unregistration.
     std::string params = std::string(s.gbDebug ? "" : kSilentSwitch) + "/u " +
                          componentPath(kEmailInterface);
-    SYS_ShellOpen(kRegsvr32, params, s.gsSystemDir);
+    openRegsvr32(params, s.gsSystemDir);
 }
 
 bool registerComponent(Component component) {
@@ -40,7 +59,7 @@ bool registerComponent(Component component) {
     std::string target = componentPath(fileName);
     // regsvr32's own result box is wanted in debug mode, unless nobody is there to close it.
     std::string params = std::string(s.gbDebug && !s.gbSilent ? "" : kSilentSwitch) + target;
-    long r = SYS_ShellOpen(kRegsvr32, params, s.gsSystemDir);
+    long r = openRegsvr32(params, s.gsSystemDir);
     if (r >= kFirstSuccess) return true;
 
     std::string text;

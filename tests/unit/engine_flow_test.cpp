@@ -17,8 +17,9 @@ const std::string kRunProgram =
     R"(run msiexec.exe /I "C:\Kit\tsy3p.msi"ALLUSERS=2  TARGETDIR="C:\Apps\TSY" /qb-)";
 const std::string kRunDB = R"(run msiexec.exe /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qb-)";
 const std::string kSaveDBPath = R"(save DBPath=D:\Data\Tessary Data\MainDB\)";
-const std::string kRegisterComm = R"(open regsvr32 /s C:\windows\system32\mscomm32.ocx @C:\windows\system32)";
-const std::string kRegisterEmail = R"(open regsvr32 /s C:\windows\system32\tsyemail.dll @C:\windows\system32)";
+const std::string kOpenRegsvr32 = R"(open C:\windows\system32\regsvr32.exe)";
+const std::string kRegisterComm = R"(open C:\windows\system32\regsvr32.exe /s C:\windows\system32\mscomm32.ocx @C:\windows\system32)";
+const std::string kRegisterEmail = R"(open C:\windows\system32\regsvr32.exe /s C:\windows\system32\tsyemail.dll @C:\windows\system32)";
 
 TEST_F(EngineTest, StepsOfTheUsualRequestsInOrder) {
     struct {
@@ -35,17 +36,17 @@ TEST_F(EngineTest, StepsOfTheUsualRequestsInOrder) {
          {R"(open C:\windows\system32\vezEdeRu.exe -u @C:\windows\system32)",
           R"(run msiexec.exe /famus "C:\Kit\tsy3p_update.msi" TARGETDIR="C:\Apps\TSY" /qf)",
           R"(run msiexec.exe /famu "C:\Kit\tsy3db_update.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qf)",
-          R"(open vezEdeRu.exe -i @C:\windows\system32)", kRegisterComm, "save EmailForm=13",
+          R"(open C:\windows\system32\vezEdeRu.exe -i @C:\windows\system32)", kRegisterComm, "save EmailForm=13",
           "save Ver=3.3.0"}},
         {"repair", false, true, kRepair,
          {R"(open C:\windows\system32\vezEdeRu.exe -u @C:\windows\system32)",
           R"(run msiexec.exe /famus "C:\Kit\tsy3p.msi" TARGETDIR="C:\Apps\TSY" /qb /norestart)",
           kSaveDBPath, R"(run msiexec.exe /famu "C:\Kit\tsy3db.msi" TARGETDIR="D:\Data" /qb)",
-          R"(open vezEdeRu.exe -i @C:\windows\system32)", kRegisterComm, "save EmailForm=13",
+          R"(open C:\windows\system32\vezEdeRu.exe -i @C:\windows\system32)", kRegisterComm, "save EmailForm=13",
           "save Ver=3.3.0"}},
         {"removal (the e-mail flag changes nothing)", false, true, {true, true, true, false, true},
          {R"(open C:\windows\system32\vezEdeRu.exe -u @C:\windows\system32)",
-          R"(open regsvr32 /s /u C:\windows\system32\tsyemail.dll @C:\windows\system32)",
+          R"(open C:\windows\system32\regsvr32.exe /s /u C:\windows\system32\tsyemail.dll @C:\windows\system32)",
           R"(run msiexec.exe /x "C:\Kit\tsy3p.msi"REMOVE=ALL  TARGETDIR="C:\Apps\TSY" /qb /norestart)",
           R"(run msiexec.exe /x "C:\Kit\tsy3db.msi"REMOVE=ALL REINSTALLMODE=aums  TARGETDIR="D:\Data" /qb)"}},
     };
@@ -97,7 +98,7 @@ TEST_F(EngineTest, CommControlOnlyOnWindows6) {
         fake.calls.clear();
         fake.winVersion.major = major;
         run({true, false});
-        EXPECT_EQ(trailOf("open regsvr32").size(), major == 6 ? 1u : 0u) << major;
+        EXPECT_EQ(trailOf(kOpenRegsvr32).size(), major == 6 ? 1u : 0u) << major;
     }
 }
 
@@ -236,8 +237,8 @@ TEST_F(EngineTest, DatabaseEngineOfferDependsOnTheProgramStartingNotSucceeding) 
     EXPECT_EQ(run(kProgramDB), InstallOutcome::Failed);
     EXPECT_EQ(msi().size(), 2u);
     EXPECT_EQ(fake.messages(),
-              (std::vector<std::string>{"Windows Installer could not be started for:\rC:\\Kit\\tsy3p_update.msi",
-                                        "Windows Installer could not be started for:\rC:\\Kit\\tsy3db_update.msi"}));
+              (std::vector<std::string>{"Windows Installer could not be started for:\rC:\\Kit\\tsy3p.msi",
+                                        "Windows Installer could not be started for:\rC:\\Kit\\tsy3db.msi"}));
     EXPECT_TRUE(trailOf("save Ver").empty());
 }
 

@@ -57,7 +57,7 @@ TEST_F(MigrationTest, OldTemplatesGetThePrefix) {
     EXPECT_TRUE(fake.messages().empty());
 }
 
-TEST_F(MigrationTest, ExistingTwinStopsOnlyItsCategory) {
+TEST_F(MigrationTest, ExistingTwinsKeepEveryFileAndItsContent) {
     for (bool debug : {false, true}) {
         SCOPED_TRACE(debug ? "debug" : "quiet");
         OsScope fresh;  // a clean disk for each pass
@@ -78,23 +78,57 @@ TEST_F(MigrationTest, ExistingTwinStopsOnlyItsCategory) {
         bool p = false, d = true, e = false, rep = false, rem = false, fu = false, dfu = false;
         EXPECT_TRUE(SYS_Install(p, d, e, rep, rem, fu, dfu));
 
-        // a.env cannot move onto its twin: b.env is left too, the twin keeps its content.
-        EXPECT_EQ(f.listFolder(kTemplates + "Envelopes"), (Lines{"a.env", "b.env", "rev30_a.env"}));
+        // a.env cannot take its twin's name: it takes the next free one, the twin keeps its
+        // content, and the envelopes after it are still renamed. Nothing stays under a name the
+        // new templates would overwrite.
+        EXPECT_EQ(f.listFolder(kTemplates + "Envelopes"),
+                  (Lines{"rev30_(2) a.env", "rev30_a.env", "rev30_b.env"}));
         std::ifstream twin(f.hostPath(kTemplates + "Envelopes\\rev30_a.env"));
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(twin), {}), "old");
+        std::ifstream moved(f.hostPath(kTemplates + "Envelopes\\rev30_(2) a.env"));
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(moved), {}), "new");
         EXPECT_EQ(f.listFolder(kTemplates + "Labels"),
-                  (Lines{"Address Labels (8160).lbl", "rev30_Address Labels (8160).lbl"}));
+                  (Lines{"rev30_(2) Address Labels (8160).lbl", "rev30_Address Labels (8160).lbl"}));
         EXPECT_EQ(f.listFolder(kTemplates + "Reports"), Lines{"rev30_Phone List by Contact.rpt"});
+        for (const std::string& m : f.messages()) EXPECT_NE(m.rfind("Unable", 0), 0u) << m;
+    }
+}
 
-        Lines expected;
-        if (debug)
-            for (const char* n : {"a.env", "Address Labels (8160).lbl"}) {
-                expected.push_back(std::string("Unable to rename file:") + n);
-            }
+TEST_F(MigrationTest, AFileThatCannotBeMovedEndsItsCategoryAndIsToldInDebugMode) {
+    for (bool debug : {false, true}) {
+        SCOPED_TRACE(debug ? "debug" : "quiet");
+        OsScope fresh;
+        FakeOs& f = fresh.fake;
+        configureEdition("TSYPRO_3");
+        sys().gbDebug = debug;
+        sys().gsSystemDir = kSys;
+        sys().gsDBPath = kDBFolder;
+        f.addFile("C:\\Kit\\tsy3db.msi");
+        f.settings[FakeOs::settingKey("TSYPRO_3", "StartUp", "Ver")] = "3.0";
+        for (const char* n : {"Reports\\Activity by Contact.rpt", "Reports\\Phone List by Company.rpt",
+                              "Labels\\Address Labels (8160).lbl"})
+            f.addFile(kTemplates + n);
+        // A locked report: every name tried fails, so the attempts are bounded.
+        f.onCreateProcess = nullptr;
+        int attempts = 0;
+        f.fault = [&](const std::string& name) {
+            if (name != "moveFile") return FakeOs::FaultNone;
+            const std::string& from = f.calls.back().args.at(0);
+            if (from.find("Activity") == std::string::npos) return FakeOs::FaultNone;
+            ++attempts;
+            return FakeOs::FaultReturn;
+        };
+        bool p = false, d = true, e = false, rep = false, rem = false, fu = false, dfu = false;
+        EXPECT_TRUE(SYS_Install(p, d, e, rep, rem, fu, dfu)) << "migration never fails the run";
+        EXPECT_GT(attempts, 1);
+        EXPECT_LE(attempts, 9);
+        EXPECT_EQ(f.listFolder(kTemplates + "Reports"),
+                  (Lines{"Activity by Contact.rpt", "Phone List by Company.rpt"}));
+        EXPECT_EQ(f.listFolder(kTemplates + "Labels"), Lines{"rev30_Address Labels (8160).lbl"});
         Lines seen;
         for (const std::string& m : f.messages())
             if (m.rfind("Unable", 0) == 0) seen.push_back(m);
-        EXPECT_EQ(seen, expected);
+        EXPECT_EQ(seen, debug ? Lines{"Unable to rename file:Activity by Contact.rpt"} : Lines{});
     }
 }
 
@@ -167,8 +201,11 @@ TEST_F(MigrationTest, ErrorsInsideAreIgnored) {
     EXPECT_EQ(run({false, true}), InstallOutcome::Succeeded);
     EXPECT_TRUE(fake.messages().empty());
     EXPECT_EQ(msi().size(), 1u);
-    // The first failed rename ends the reports: one attempt, not two.
-    EXPECT_EQ(trailOf("move " + kTemplates + "Reports").size(), 1u);
+    // The first report that cannot be renamed ends the reports: the next one is never tried.
+    Lines moves = trailOf("move " + kTemplates + "Reports");
+    ASSERT_FALSE(moves.empty());
+    for (const std::string& m : moves)
+        EXPECT_EQ(m.rfind("move " + kTemplates + "Reports\\Phone List by Company.rpt -> ", 0), 0u) << m;
 }
 
 }  // namespace

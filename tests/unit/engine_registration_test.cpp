@@ -9,6 +9,7 @@ using Lines = std::vector<std::string>;
 
 const std::string kComm = "C:\\windows\\system32\\mscomm32.ocx";
 const std::string kEmail = "C:\\windows\\system32\\tsyemail.dll";
+const std::string kOpenRegsvr32 = "open C:\\windows\\system32\\regsvr32.exe";
 
 TEST_F(EngineTest, RegistrationFailuresByShellValue) {
     struct {
@@ -42,10 +43,10 @@ TEST_F(EngineTest, RegistrationFailuresByShellValue) {
         };
         InstallOutcome outcome = run(kProgramDBOL);
 
-        Lines regs = {"open regsvr32 /s " + kComm + " @C:\\windows\\system32"};
+        Lines regs = {kOpenRegsvr32 + " /s " + kComm + " @C:\\windows\\system32"};
         if (c.secondOpen && component == "mscomm32.ocx") regs.push_back("open C:\\windows\\system32 1 @1");
         if (!c.message.empty() && component == "mscomm32.ocx") regs.push_back("box " + c.message);
-        regs.push_back("open regsvr32 /s " + kEmail + " @C:\\windows\\system32");
+        regs.push_back(kOpenRegsvr32 + " /s " + kEmail + " @C:\\windows\\system32");
         if (c.secondOpen && component == "tsyemail.dll") regs.push_back("open C:\\windows\\system32 1 @1");
         if (!c.message.empty() && component == "tsyemail.dll") regs.push_back("box " + c.message);
         // A failed e-mail registration leaves the Professional number 13 in place.
@@ -80,15 +81,75 @@ TEST_F(EngineTest, SilentSwitchOfRegsvr32) {
         installed(true, true);
         run(kRemove);
         // The unregistration of the removal, then nothing else from regsvr32.
-        EXPECT_EQ(trailOf("open regsvr32"),
-                  Lines{std::string("open regsvr32 ") + c.unreg + "/u " + kEmail + " @C:\\windows\\system32"});
+        EXPECT_EQ(trailOf(kOpenRegsvr32),
+                  Lines{kOpenRegsvr32 + " " + c.unreg + "/u " + kEmail + " @C:\\windows\\system32"});
         fake.calls.clear();
         installed(false, false);
         run({true, false, true});
-        EXPECT_EQ(trailOf("open regsvr32"),
-                  (Lines{std::string("open regsvr32 ") + c.reg + kComm + " @C:\\windows\\system32",
-                         std::string("open regsvr32 ") + c.reg + kEmail + " @C:\\windows\\system32"}));
+        EXPECT_EQ(trailOf(kOpenRegsvr32),
+                  (Lines{kOpenRegsvr32 + " " + c.reg + kComm + " @C:\\windows\\system32",
+                         kOpenRegsvr32 + " " + c.reg + kEmail + " @C:\\windows\\system32"}));
     }
+}
+
+// A regsvr32.exe or vezEdeRu.exe planted beside the setup program must never be what the shell
+// finds: both are named by their full path in every step. The Windows system folder (where a
+// 32-bit process is redirected to the 32-bit regsvr32) and the setup's system folder differ
+// here, as they do for a 32-bit setup on 64-bit Windows.
+TEST_F(EngineTest, RegistrationAndUpdateServiceAreOpenedByFullPath) {
+    const std::string wow = "C:\\Windows\\SysWOW64";
+    const std::string windowsSys = "C:\\Windows\\System32";
+    struct {
+        const char* what;
+        bool update;
+        bool installedBefore;
+        Request request;
+        Lines opened;  // file of every shell open request, in order
+    } cases[] = {
+        {"first installation", false, false, kProgramDBOL,
+         {windowsSys + "\\regsvr32.exe", windowsSys + "\\regsvr32.exe"}},
+        {"update", true, true, kProgramDBOL,
+         {wow + "\\vezEdeRu.exe", wow + "\\vezEdeRu.exe", windowsSys + "\\regsvr32.exe",
+          windowsSys + "\\regsvr32.exe"}},
+        {"repair", false, true, kRepair,
+         {wow + "\\vezEdeRu.exe", wow + "\\vezEdeRu.exe", windowsSys + "\\regsvr32.exe"}},
+        {"removal", false, true, kRemove, {wow + "\\vezEdeRu.exe", windowsSys + "\\regsvr32.exe"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fake.calls.clear();
+        edition("TSYPRO_3", c.update);
+        sys().gsSystemDir = wow;
+        fake.sysDir = windowsSys;
+        installed(c.installedBefore, c.installedBefore);
+        EXPECT_EQ(run(c.request), InstallOutcome::Succeeded);
+        Lines opened;
+        for (const Call& o : fake.callsNamed("shellExecute")) {
+            opened.push_back(o.args[1]);
+            // Parameters and working folder stay those of the system folder of the setup.
+            EXPECT_EQ(o.args[3], wow);
+        }
+        EXPECT_EQ(opened, c.opened);
+    }
+}
+
+TEST_F(EngineTest, RegistrationWithoutTheWindowsSystemFolder) {
+    // Windows cannot name its system folder: the setup's own system folder still holds a
+    // regsvr32; with neither, the shell is never asked for a bare name and the user is told.
+    // (Only the e-mail interface is asked for: msiexec.exe is not started without the folder.)
+    fake.fault = [](const std::string& name) {
+        return name == "systemDirectory" ? FakeOs::FaultReturn : FakeOs::FaultNone;
+    };
+    const Request emailOnly{false, false, true};
+    EXPECT_EQ(run(emailOnly), InstallOutcome::Succeeded);
+    EXPECT_EQ(trailOf("open "), Lines{kOpenRegsvr32 + " /s " + kEmail + " @C:\\windows\\system32"});
+
+    fake.calls.clear();
+    sys().gsSystemDir.clear();
+    EXPECT_EQ(run(emailOnly), InstallOutcome::Failed);
+    EXPECT_TRUE(fake.callsNamed("shellExecute").empty());
+    EXPECT_EQ(fake.messages(),
+              Lines{"File Not Found:\\tsyemail.dll\rPlease re-install Tessary Contact Management\r"});
 }
 
 // ---------------------------------------------------------------- the database engine

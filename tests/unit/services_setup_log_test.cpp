@@ -87,7 +87,7 @@ TEST_F(SetupLog, SilentInstallationIsToldFromHeaderToResult) {
              "Result: exit code 0\r\n",
              "Result: exit code 1603\r\n",
              "Setting TSYPRO_3\\StartUp\\DBPath = \"C:\\ProgramData\\Tessary Data\\MainDB\\\"",
-             "Shell open: regsvr32",
+             "Shell open: C:\\windows\\system32\\regsvr32.exe /s ",
              "Returned: 42 (started)",
              "Result: failed, exit code 1603\r\n",
          }) {

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# A 3.0 installation whose template folders already hold a "rev30_" twin of a customer file in
+# every category (envelope, label, report), followed by a silent installation from the real kit
+# under Wine. The rename cannot take a name that is taken: the original keeps its name, the twin
+# keeps its content, and neither is overwritten or lost. Nothing crashes.
+set -uo pipefail
+. "$(dirname "$0")/../../scripts/kit-env.sh"
+
+PREFIX=${E2E_PREFIX:-/tmp/tsy-e2e-hardening-migration}
+# display_up: a private X display, numbered by Xvfb itself (-displayfd), so that suites running
+# side by side never share or lose one, and a watcher that answers every message box by
+# pressing Enter (its default button). display_stop ends both.
+display_up() {
+  start_xvfb
+  (
+    while kill -0 "$TSY_XVFB_PID" 2>/dev/null; do
+      for w in $(xdotool search --onlyvisible --class "#32770" 2>/dev/null; \
+                 xdotool search --onlyvisible --name '^(TSY Setup|RegSvr32|Windows Installer|Install Database Engine)$' 2>/dev/null); do
+        xdotool windowactivate --sync "$w" >/dev/null 2>&1 || xdotool windowfocus "$w" >/dev/null 2>&1
+        xdotool key --window "$w" Return >/dev/null 2>&1
+      done
+      sleep 0.5
+    done
+  ) &
+  TSY_ANSWER_PID=$!
+  t_check "a private X display is up ($DISPLAY)" bash -c "xdotool getdisplaygeometry >/dev/null"
+}
+
+kit_ensure || { echo "no kit in $TSY_KIT"; echo "0 passed, 1 failed"; exit 1; }
+kit_prefix "$PREFIX"
+display_up
+# The suite as a whole is bounded too: a hang anywhere ends it as a failure.
+( sleep "${HARDENING_SUITE_LIMIT:-900}"; echo "  FAIL  suite time limit reached"; kill -TERM $$ ) &
+WATCHDOG=$!
+trap 'exit 1' TERM
+trap 'kill $WATCHDOG 2>/dev/null; display_stop; end_prefix' EXIT
+export KIT_TRACE="$PREFIX.trace"
+LIMIT=${HARDENING_TIMEOUT:-180}
+
+TEMP_DIR=$("$WINE" cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r' | tail -n1)
+SETUP_LOG=$(unix_path "$TEMP_DIR\\TSY Setup.log")
+
+T='C:\ProgramData\Tessary Data\Documents\Templates'
+"$WINE" reg add "HKCU\\Software\\VB and VBA Program Settings\\$TSY_APP_KEY\\StartUp" /v Ver /d 3.0.2 /f >/dev/null 2>&1
+
+# The customer's files: each holds its own name, so an overwrite or a loss shows. Every category
+# has a file whose "rev30_" twin is already there; the report after the twin is left alone, as a
+# failed rename ends its category.
+files=('Envelopes\Business 10.env' 'Envelopes\rev30_Business 10.env'
+       'Labels\Address Labels (8160).lbl' 'Labels\rev30_Address Labels (8160).lbl'
+       'Reports\Activity by Contact.rpt' 'Reports\rev30_Activity by Contact.rpt'
+       'Reports\Phone List by Contact.rpt')
+for f in "${files[@]}"; do
+  u=$(unix_path "$T\\$f")
+  mkdir -p "$(dirname "$u")"
+  printf '3.0 customer file %s\r\n' "$f" >"$u"
+done
+
+rm -f "$KIT_TRACE"
+size=0
+[ -f "$SETUP_LOG" ] && size=$(stat -c %s "$SETUP_LOG")
+bat="$WINEPREFIX/drive_c/tsy_hardening.bat"
+printf '@echo off\r\ncd /d C:\\Kit\r\nstart "" /wait Setup.exe S DB\r\necho exit=%%ERRORLEVEL%%\r\n' >"$bat"
+out=$(WINEDEBUG=+process,+msgbox timeout "$LIMIT" "$WINE" cmd /c 'C:\tsy_hardening.bat' \
+      2>>"$KIT_TRACE" | tr -d '\r')
+code=$(kit_exit "$out")
+LOG=$(tail -c +$((size + 1)) "$SETUP_LOG" 2>/dev/null | tr -d '\r')
+echo "-- Setup.exe S DB -> exit ${code:-none}"
+t_check "ended by itself within ${LIMIT}s" test -n "$code"
+t_check "no unhandled exception, no crash dialog" \
+  bash -c "! grep -q -E 'Unhandled exception|Unhandled page fault|winedbg|EXCEPTION_ACCESS' '$KIT_TRACE'"
+t_eq "exit code" "$code" 0
+t_eq "database product installed" "$(state_of "$DB_PRO")" 5
+t_eq "no message shown (a failed rename is told in debug mode only)" "$(msgbox_texts "$KIT_TRACE")" ""
+for f in 'Envelopes\Business 10.env' 'Labels\Address Labels (8160).lbl' 'Reports\Activity by Contact.rpt'; do
+  name=${f#*\\}
+  folder=${f%%\\*}
+  t_contains "the rename of $name was tried and refused" "$LOG" \
+    "Rename $T\\$folder\\$name -> $T\\$folder\\rev30_$name (failed)"
+done
+t_lacks "the report after the refused one is left alone" "$LOG" 'Phone List by Contact.rpt ->'
+
+# Every customer file is still there, under its own name, with its own content.
+for f in "${files[@]}"; do
+  t_eq "kept: $f" "$(file_text "$T\\$f")" "3.0 customer file $f"
+done
+t_check "nothing prefixed twice" bash -c "! find '$(unix_path "$T")' -name 'rev30_rev30_*' | grep -q ."
+for f in 'Reports\Phone List by Company.rpt' 'Envelopes\Monarch.env'; do
+  t_contains "a template the customer did not have is installed: $f" "$(file_text "$T\\$f")" "(demo sample)"
+done
+
+t_summary
