@@ -96,15 +96,8 @@ display_start() {
   TSY_XVFB_PID=""
   TSY_ANSWER_PID=""
   if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then return 0; fi
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-  done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  TSY_XVFB_PID=$!
-  export DISPLAY=":$n"
-  local i
-  for i in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  # Xvfb picks the display number itself: suites started side by side never share a display.
+  start_xvfb
   (
     while kill -0 "$TSY_XVFB_PID" 2>/dev/null; do
       for w in $(xdotool search --onlyvisible --class "#32770" 2>/dev/null; \
