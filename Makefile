@@ -4,7 +4,8 @@ JOBS ?= 2
 BUILD ?= build
 APP_KEY ?= TSYPRO_3
 
-.PHONY: all deps native win32 win64 wintest check unit wine-tests demo clean
+.PHONY: all deps native win32 win64 wintest check unit wine-tests demo clean \
+        fuzz-smoke fuzz-long sanitize valgrind
 
 all: native win32
 
@@ -35,7 +36,21 @@ unit: native
 wine-tests: win32 wintest
 	@scripts/run-wine-tests.sh
 
-check: unit wine-tests
+# libFuzzer targets (clang): a few seconds each in `check`, ten minutes each in fuzz-long.
+fuzz-smoke: deps
+	@FUZZ_BUILD=$(BUILD)/fuzz JOBS=$(JOBS) scripts/fuzz.sh smoke 5
+
+fuzz-long: deps
+	@FUZZ_BUILD=$(BUILD)/fuzz JOBS=$(JOBS) scripts/fuzz.sh long 600
+
+# The native unit suite under AddressSanitizer + UBSan, and under valgrind.
+sanitize: deps
+	@SANITIZE_BUILD=$(BUILD)/asan JOBS=$(JOBS) scripts/sanitize.sh asan
+
+valgrind: deps
+	@VALGRIND_BUILD=$(BUILD)/native JOBS=$(JOBS) scripts/sanitize.sh valgrind
+
+check: unit fuzz-smoke wine-tests
 
 demo: win32 wintest
 	@scripts/demo.sh

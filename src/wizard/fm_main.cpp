@@ -71,15 +71,30 @@ bool FmMain::isRtf3() const { return iequals(sys().gsAppKey, "TSYPRO_RTF3"); }
 
 void FmMain::onClick(Control& c) {
     const std::string& n = c.name();
-    if (n == "cmdCancel") cmdCancel_Click();
-    else if (n == "cmdBack") cmdBack_Click();
-    else if (n == "cmdNext") cmdNext_Click();
-    else if (n == "cmdFinish") cmdFinish_Click();
-    else if (n == "cmdOpt") cmdOpt_Click(c.index());
-    else if (n == "optInstall") optInstall_Click(c.index());
-    else if (n == "ckOpt") ckOpt_Click(c.index());
-    else if (n == "ckInstall") ckInstall_Click(c.index());
-    else if (n == "cmdPath") cmdPath_Click(c.index());
+    // A click handler has nobody to hand an error to: one that escaped would unwind through
+    // the system's window procedure, which ends the process without a word. The user is told
+    // which action failed, and the wizard stays usable.
+    try {
+        if (n == "cmdCancel") cmdCancel_Click();
+        else if (n == "cmdBack") cmdBack_Click();
+        else if (n == "cmdNext") cmdNext_Click();
+        else if (n == "cmdFinish") cmdFinish_Click();
+        else if (n == "cmdOpt") cmdOpt_Click(c.index());
+        else if (n == "optInstall") optInstall_Click(c.index());
+        else if (n == "ckOpt") ckOpt_Click(c.index());
+        else if (n == "ckInstall") ckInstall_Click(c.index());
+        else if (n == "cmdPath") cmdPath_Click(c.index());
+    } catch (const ProcessEnded&) {
+        throw;
+    } catch (...) {
+        const RuntimeError e = asRuntimeError(std::current_exception());
+        resumeNext(
+            [&] {
+                os().msgBox(handlerText("errHdl_" + n + "_Click: ", e), mb::OkOnly | mb::Critical,
+                            "");
+            },
+            nullptr);
+    }
 }
 
 // ---------------------------------------------------------------- initialisation and closing
@@ -567,7 +582,17 @@ void FmMain::cmdFinish_Click() {
             if (ticked(ckOpt(1))) {
                 std::string sFile = g.gsInstallPath + sep + g.gsExeName;
                 std::string sParams;
-                SYS_OpenProgram(sFile, sParams);
+                // The installation is done whatever the launch does: a launch that fails with
+                // an error is told, and the wizard still closes with the run's exit code.
+                resumeNext([&] { SYS_OpenProgram(sFile, sParams); },
+                           [](const RuntimeError& e) {
+                               resumeNext(
+                                   [&] {
+                                       os().msgBox(handlerText("errHdl_cmdFinish_Click: ", e),
+                                                   mb::OkOnly | mb::Critical, "");
+                                   },
+                                   nullptr);
+                           });
             }
         }
         Unload(FormCode);

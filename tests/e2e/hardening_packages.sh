@@ -7,22 +7,10 @@ set -uo pipefail
 . "$(dirname "$0")/../../scripts/kit-env.sh"
 
 PREFIX=${E2E_PREFIX:-/tmp/tsy-e2e-hardening-packages}
-# display_up: a private X display, numbered by Xvfb itself (-displayfd), so that suites running
-# side by side never share or lose one, and a watcher that answers every message box by
-# pressing Enter (its default button). display_stop ends both.
+# display_up: a private display whose message boxes are answered with Enter, and a check that
+# it came up.
 display_up() {
-  start_xvfb
-  (
-    while kill -0 "$TSY_XVFB_PID" 2>/dev/null; do
-      for w in $(xdotool search --onlyvisible --class "#32770" 2>/dev/null; \
-                 xdotool search --onlyvisible --name '^(TSY Setup|RegSvr32|Windows Installer|Install Database Engine)$' 2>/dev/null); do
-        xdotool windowactivate --sync "$w" >/dev/null 2>&1 || xdotool windowfocus "$w" >/dev/null 2>&1
-        xdotool key --window "$w" Return >/dev/null 2>&1
-      done
-      sleep 0.5
-    done
-  ) &
-  TSY_ANSWER_PID=$!
+  display_start
   t_check "a private X display is up ($DISPLAY)" bash -c "xdotool getdisplaygeometry >/dev/null"
 }
 
