@@ -4,6 +4,10 @@ enable_language(RC)
 # Static runtime: the import table names only DLLs that Windows always loads from the system
 # folder. Everything else is loaded at run time, after the DLL search has been restricted.
 set(TSY_WIN_LINK -static -static-libgcc -static-libstdc++)
+
+# The setup is downloaded by every customer: keep only the code that is reached.
+add_compile_options(-ffunction-sections -fdata-sections)
+add_link_options(-Wl,--gc-sections)
 set(TSY_WIN_LIBS shell32 ole32 oleaut32 uuid advapi32 user32 gdi32 comdlg32 shlwapi kernel32)
 
 file(GLOB TSY_WIN_ADAPTERS CONFIGURE_DEPENDS src/platform/win32/*.cpp src/wizard/win32/*.cpp)

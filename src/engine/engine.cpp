@@ -38,7 +38,7 @@ public:
     InstallOutcome run();
 
 private:
-    void step(const std::function<void()>& statement);
+    void step(FunctionRef<void()> statement);
     [[noreturn]] void endRun(InstallOutcome outcome) { throw RunEnded{outcome}; }
 
     void chooseOptions();
@@ -71,7 +71,7 @@ private:
 
 // Every statement of the run goes through here, so that an unexpected error is reported
 // once and, in debug mode, the tester may carry on with the next statement.
-void InstallRun::step(const std::function<void()>& statement) {
+void InstallRun::step(FunctionRef<void()> statement) {
     try {
         statement();
     } catch (const RunEnded&) {

@@ -24,8 +24,7 @@ RuntimeError asRuntimeError(std::exception_ptr ep) {
     }
 }
 
-bool resumeNext(const std::function<void()>& statement,
-                const std::function<void(const RuntimeError&)>& onError) {
+bool resumeNext(FunctionRef<void()> statement, FunctionRef<void(const RuntimeError&)> onError) {
     try {
         statement();
         return true;
@@ -33,9 +32,13 @@ bool resumeNext(const std::function<void()>& statement,
         throw;
     } catch (...) {
         RuntimeError e = asRuntimeError(std::current_exception());
-        if (onError) onError(e);
+        onError(e);
         return false;
     }
+}
+
+bool resumeNext(FunctionRef<void()> statement, std::nullptr_t) {
+    return resumeNext(statement, [](const RuntimeError&) {});
 }
 
 }  // namespace tsy

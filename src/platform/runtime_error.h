@@ -4,9 +4,11 @@
 // statement at a time through resumeNext(); routines that return a failure value catch once.
 #pragma once
 
-#include <functional>
+#include <exception>
 #include <stdexcept>
 #include <string>
+
+#include "platform/function_ref.h"
 
 namespace tsy {
 
@@ -49,8 +51,9 @@ std::string handlerText(const std::string& label, const RuntimeError& e);
 // Runs one statement; a RuntimeError (or a C++ failure such as bad_alloc, reported as
 // run-time error 7) goes to onError, and execution continues after the statement.
 // Returns false when the statement failed.
-bool resumeNext(const std::function<void()>& statement,
-                const std::function<void(const RuntimeError&)>& onError);
+bool resumeNext(FunctionRef<void()> statement, FunctionRef<void(const RuntimeError&)> onError);
+// The same without a report: the error is only swallowed.
+bool resumeNext(FunctionRef<void()> statement, std::nullptr_t);
 
 // Converts any exception escaping a statement into a RuntimeError. ProcessEnded passes through.
 RuntimeError asRuntimeError(std::exception_ptr ep);

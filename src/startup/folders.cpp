@@ -24,7 +24,7 @@ std::string upToNul(std::string s) {
 }
 
 // Start-up goes on after a failing statement; each failure is reported with Main's label.
-void mainStep(const std::function<void()>& statement) {
+void mainStep(FunctionRef<void()> statement) {
     resumeNext(statement, [](const RuntimeError& e) {
         os().msgBox(handlerText("errHdl_Main: ", e), mb::OkOnly, "");
     });

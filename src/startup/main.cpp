@@ -20,7 +20,7 @@ namespace {
 // wrong parameter sees a failure rather than success.
 constexpr int InvalidCommandLineExitCode = 1639;
 
-void mainStep(const std::function<void()>& statement) {
+void mainStep(FunctionRef<void()> statement) {
     resumeNext(statement, [](const RuntimeError& e) {
         os().msgBox(handlerText("errHdl_Main: ", e), mb::OkOnly, "");
     });

@@ -28,7 +28,7 @@ class ResumeNext {
 public:
     ResumeNext(std::string label, bool alwaysShow) : label_(std::move(label)), always_(alwaysShow) {}
     std::function<std::string()> detail;  // appended to the message (the value being worked on)
-    void operator()(const std::function<void()>& statement) const {
+    void operator()(FunctionRef<void()> statement) const {
         resumeNext(statement, [this](const RuntimeError& e) {
             if (!always_ && !sys().gbDebug) return;
             os().msgBox(handlerText(label_, e) + (detail ? detail() : std::string()), mb::OkOnly, "");
