@@ -5,7 +5,7 @@ BUILD ?= build
 APP_KEY ?= TSYPRO_3
 
 .PHONY: all deps native win32 win64 wintest check unit wine-tests demo clean \
-        fuzz-smoke fuzz-long sanitize valgrind
+        fuzz-smoke fuzz-long sanitize valgrind bench
 
 all: native win32
 
@@ -51,6 +51,10 @@ valgrind: deps
 	@VALGRIND_BUILD=$(BUILD)/native JOBS=$(JOBS) scripts/sanitize.sh valgrind
 
 check: unit fuzz-smoke wine-tests
+
+# The performance budget (bench/run.sh): ratios against baselines measured in the same run.
+bench: native win32 wintest
+	@bench/run.sh
 
 demo: win32 wintest
 	@scripts/demo.sh

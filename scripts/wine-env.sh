@@ -68,6 +68,11 @@ start_xvfb() {
   export DISPLAY=":$(head -n1 "$fdfile")"
   rm -f "$fdfile"
   export TSY_XVFB_PID
+  # The number is written once the server listens; give a busy machine a moment to answer too.
+  for i in $(seq 1 50); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
+  done
 }
 
 stop_xvfb() {
