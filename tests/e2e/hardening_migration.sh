@@ -21,7 +21,7 @@ display_up
 ( sleep "${HARDENING_SUITE_LIMIT:-900}"; echo "  FAIL  suite time limit reached"; kill -TERM $$ ) &
 WATCHDOG=$!
 trap 'exit 1' TERM
-trap 'kill $WATCHDOG 2>/dev/null; display_stop; end_prefix' EXIT
+trap 'pkill -P $WATCHDOG 2>/dev/null; kill $WATCHDOG 2>/dev/null; display_stop; end_prefix' EXIT
 export KIT_TRACE="$PREFIX.trace"
 LIMIT=${HARDENING_TIMEOUT:-180}
 
