@@ -25,10 +25,10 @@ display_up
 LOCKED='C:\Locked'
 unlock() { chattr -R -i "$(unix_path "$LOCKED")" 2>/dev/null; }
 # The suite as a whole is bounded too: a hang anywhere ends it as a failure.
-( sleep "${HARDENING_SUITE_LIMIT:-900}"; echo "  FAIL  suite time limit reached"; kill -TERM $$ ) &
+( sleep "${HARDENING_SUITE_LIMIT:-900}" </dev/null >/dev/null 2>&1; echo "  FAIL  suite time limit reached"; kill -TERM $$ ) &
 WATCHDOG=$!
 trap 'exit 1' TERM
-trap 'pkill -P $WATCHDOG 2>/dev/null; kill $WATCHDOG 2>/dev/null; unlock; display_stop; end_prefix' EXIT
+trap 'kill $WATCHDOG 2>/dev/null; unlock; display_stop; end_prefix' EXIT
 export KIT_TRACE="$PREFIX.trace"
 KIT='C:\Kit'
 LIMIT=${HARDENING_TIMEOUT:-180}

@@ -18,10 +18,10 @@ kit_ensure || { echo "no kit in $TSY_KIT"; echo "0 passed, 1 failed"; exit 1; }
 kit_prefix "$PREFIX"
 display_up
 # The suite as a whole is bounded too: a hang anywhere ends it as a failure.
-( sleep "${HARDENING_SUITE_LIMIT:-900}"; echo "  FAIL  suite time limit reached"; kill -TERM $$ ) &
+( sleep "${HARDENING_SUITE_LIMIT:-900}" </dev/null >/dev/null 2>&1; echo "  FAIL  suite time limit reached"; kill -TERM $$ ) &
 WATCHDOG=$!
 trap 'exit 1' TERM
-trap 'pkill -P $WATCHDOG 2>/dev/null; kill $WATCHDOG 2>/dev/null; display_stop; end_prefix' EXIT
+trap 'kill $WATCHDOG 2>/dev/null; display_stop; end_prefix' EXIT
 export KIT_TRACE="$PREFIX.trace"
 LIMIT=${HARDENING_TIMEOUT:-180}
 
