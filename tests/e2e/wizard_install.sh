@@ -47,7 +47,7 @@ wiz_key alt+n alt+p alt+p Tab
 wiz_type 'C:\Bad|Name'
 t_eq "bad folder: nothing red before the check" "$(wiz_red_pixels 720 3420 4815 315)" 0
 wiz_key Return
-wiz_settle
+wiz_settle 1
 t_contains "bad folder: message box names the character" "$(wiz_messages)" \
   "Sorry, certain characters like '  |  ' are not allowed"
 t_contains "bad folder: message box lists the forbidden characters" "$(wiz_messages)" \
@@ -65,7 +65,7 @@ t_check "bad folder: error line shown in red ($red_line pixels)" test "$red_line
 t_check "bad folder: wizard still open" wiz_window 1
 # Enter again runs the same check, and the wizard stays on the folders panel.
 wiz_key Return
-wiz_settle
+wiz_settle 2
 t_check "bad folder: Next again stays on the folders panel" \
   test "$(wiz_red_pixels 720 3420 4815 315)" -gt 20
 wiz_key Escape

@@ -100,11 +100,19 @@ wiz_wait() {
   return 1
 }
 
-# wiz_settle: waits until the message boxes shown by the setup have been answered (by the
-# watcher of display_start), so that the next keys reach the wizard again.
+# wiz_settle [N]: waits until the setup has shown its N-th message box (when N is given) and
+# the boxes have been answered (by the watcher of display_start), so that the next keys reach
+# the wizard again. On a loaded machine a box can take a while to come up.
 wiz_settle() {
   local i
-  sleep 1
+  if [ -n "${1:-}" ]; then
+    for i in $(seq 1 150); do
+      [ "$(wiz_messages | grep -c .)" -ge "$1" ] && break
+      sleep 0.1
+    done
+  else
+    sleep 1
+  fi
   for i in $(seq 1 100); do
     xdotool search --onlyvisible --name '^TSY Setup$' >/dev/null 2>&1 || break
     sleep 0.1
