@@ -70,6 +70,13 @@ silent() {
 
 # wizard: starts the wizard, waits for its window and cancels it with Esc; sets SHOWN, CODE, LOG.
 wizard() {
+  # The previous run's message boxes must be gone, and the watcher past them, before the wizard
+  # takes the focus: a key meant for a box must not reach the wizard.
+  for i in $(seq 1 50); do
+    xdotool search --onlyvisible --name '^TSY Setup$' >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+  sleep 2
   rm -f "$KIT_TRACE"
   local size i bat="$WINEPREFIX/drive_c/tsy_wizard.bat"
   size=$(log_size)
