@@ -97,6 +97,10 @@ display_start() {
   TSY_ANSWER_PID=""
   if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then return 0; fi
   # Xvfb picks the display number itself: suites started side by side never share a display.
+  # Wine's desktop process takes its display from the process that started it and keeps it for
+  # as long as the server lives: one started before the display would leave every window of the
+  # suite without a driver. Let any earlier server end first.
+  [ -n "${WINEPREFIX:-}" ] && "$WINESERVER" -w >/dev/null 2>&1
   start_xvfb
   (
     while kill -0 "$TSY_XVFB_PID" 2>/dev/null; do
