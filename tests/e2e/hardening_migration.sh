@@ -4,29 +4,9 @@
 # under Wine. The rename cannot take a name that is taken: the original keeps its name, the twin
 # keeps its content, and neither is overwritten or lost. Nothing crashes.
 set -uo pipefail
-. "$(dirname "$0")/../../scripts/kit-env.sh"
+. "$(dirname "$0")/hardening_lib.bash"
 
-PREFIX=${E2E_PREFIX:-/tmp/tsy-e2e-hardening-migration}
-# display_up: a private display whose message boxes are answered with Enter, and a check that
-# it came up.
-display_up() {
-  display_start
-  t_check "a private X display is up ($DISPLAY)" bash -c "xdotool getdisplaygeometry >/dev/null"
-}
-
-kit_ensure || { echo "no kit in $TSY_KIT"; echo "0 passed, 1 failed"; exit 1; }
-kit_prefix "$PREFIX"
-display_up
-# The suite as a whole is bounded too: a hang anywhere ends it as a failure.
-( sleep "${HARDENING_SUITE_LIMIT:-900}" </dev/null >/dev/null 2>&1; echo "  FAIL  suite time limit reached"; kill -TERM $$ ) &
-WATCHDOG=$!
-trap 'exit 1' TERM
-trap 'kill $WATCHDOG 2>/dev/null; display_stop; end_prefix' EXIT
-export KIT_TRACE="$PREFIX.trace"
-LIMIT=${HARDENING_TIMEOUT:-180}
-
-TEMP_DIR=$("$WINE" cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r' | tail -n1)
-SETUP_LOG=$(unix_path "$TEMP_DIR\\TSY Setup.log")
+hardening_begin "${E2E_PREFIX:-/tmp/tsy-e2e-hardening-migration}"
 
 T='C:\ProgramData\Tessary Data\Documents\Templates'
 "$WINE" reg add "HKCU\\Software\\VB and VBA Program Settings\\$TSY_APP_KEY\\StartUp" /v Ver /d 3.0.2 /f >/dev/null 2>&1
@@ -44,24 +24,13 @@ for f in "${files[@]}"; do
   printf '3.0 customer file %s\r\n' "$f" >"$u"
 done
 
-rm -f "$KIT_TRACE"
-size=0
-[ -f "$SETUP_LOG" ] && size=$(stat -c %s "$SETUP_LOG")
-bat="$WINEPREFIX/drive_c/tsy_hardening.bat"
-printf '@echo off\r\ncd /d C:\\Kit\r\nstart "" /wait Setup.exe S DB\r\necho exit=%%ERRORLEVEL%%\r\n' >"$bat"
-out=$(WINEDEBUG=+process,+msgbox timeout "$LIMIT" "$WINE" cmd /c 'C:\tsy_hardening.bat' \
-      2>>"$KIT_TRACE" | tr -d '\r')
-code=$(kit_exit "$out")
-LOG=$(tail -c +$((size + 1)) "$SETUP_LOG" 2>/dev/null | tr -d '\r')
-echo "-- Setup.exe S DB -> exit ${code:-none}"
-t_check "ended by itself within ${LIMIT}s" test -n "$code"
-t_check "no unhandled exception, no crash dialog" \
-  bash -c "! grep -q -E 'Unhandled exception|Unhandled page fault|winedbg|EXCEPTION_ACCESS' '$KIT_TRACE'"
+run 'Setup.exe S DB'
+no_crash 'S DB'
 # renamed ENTRY: the setup log has this rename, and it succeeded.
 renamed() { printf '%s\n' "$LOG" | grep -F -- "$1" | grep -q -v -F '(failed)'; }
-t_eq "exit code" "$code" 0
+t_eq "exit code" "$CODE" 0
 t_eq "database product installed" "$(state_of "$DB_PRO")" 5
-t_eq "no message shown (a failed rename is told in debug mode only)" "$(msgbox_texts "$KIT_TRACE")" ""
+t_eq "no message shown (a failed rename is told in debug mode only)" "$MESSAGES" ""
 for f in 'Envelopes\Business 10.env' 'Labels\Address Labels (8160).lbl' 'Reports\Activity by Contact.rpt'; do
   name=${f#*\\}
   folder=${f%%\\*}

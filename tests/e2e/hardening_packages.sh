@@ -4,54 +4,9 @@
 # msiexec and the refusal is told, a setup deep below MAX_PATH ends with a told failure.
 # Nothing crashes and every failure ends with 1603.
 set -uo pipefail
-. "$(dirname "$0")/../../scripts/kit-env.sh"
+. "$(dirname "$0")/hardening_lib.bash"
 
-PREFIX=${E2E_PREFIX:-/tmp/tsy-e2e-hardening-packages}
-# display_up: a private display whose message boxes are answered with Enter, and a check that
-# it came up.
-display_up() {
-  display_start
-  t_check "a private X display is up ($DISPLAY)" bash -c "xdotool getdisplaygeometry >/dev/null"
-}
-
-kit_ensure || { echo "no kit in $TSY_KIT"; echo "0 passed, 1 failed"; exit 1; }
-kit_prefix "$PREFIX"
-display_up
-# The suite as a whole is bounded too: a hang anywhere ends it as a failure.
-( sleep "${HARDENING_SUITE_LIMIT:-900}" </dev/null >/dev/null 2>&1; echo "  FAIL  suite time limit reached"; kill -TERM $$ ) &
-WATCHDOG=$!
-trap 'exit 1' TERM
-trap 'kill $WATCHDOG 2>/dev/null; display_stop; end_prefix' EXIT
-export KIT_TRACE="$PREFIX.trace"
-KIT='C:\Kit'
-LIMIT=${HARDENING_TIMEOUT:-180}
-
-TEMP_DIR=$("$WINE" cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r' | tail -n1)
-SETUP_LOG=$(unix_path "$TEMP_DIR\\TSY Setup.log")
-
-# run FOLDER LINE: runs LINE from FOLDER inside Wine, at most $LIMIT seconds; sets OUT, CODE,
-# STARTED (programs started), MESSAGES (message boxes) and LOG (this run's part of the setup log).
-run() {
-  rm -f "$KIT_TRACE"
-  local size=0 bat="$WINEPREFIX/drive_c/tsy_hardening.bat"
-  [ -f "$SETUP_LOG" ] && size=$(stat -c %s "$SETUP_LOG")
-  printf '@echo off\r\ncd /d %s\r\nstart "" /wait %s\r\necho exit=%%ERRORLEVEL%%\r\n' "$1" "$2" >"$bat"
-  OUT=$(WINEDEBUG=+process,+msgbox timeout "$LIMIT" "$WINE" cmd /c 'C:\tsy_hardening.bat' \
-        2>>"$KIT_TRACE" | tr -d '\r')
-  CODE=$(kit_exit "$OUT")
-  STARTED=$(started_commands "$KIT_TRACE")
-  MESSAGES=$(msgbox_texts "$KIT_TRACE")
-  LOG=""
-  [ -f "$SETUP_LOG" ] && LOG=$(tail -c +$((size + 1)) "$SETUP_LOG" | tr -d '\r')
-  echo "-- $2 (in $1) -> exit ${CODE:-none}"
-}
-
-# no_crash NAME: the run ended by itself, and neither Wine nor the setup reported a crash.
-no_crash() {
-  t_check "$1: ended by itself within ${LIMIT}s" test -n "$CODE"
-  t_check "$1: no unhandled exception, no crash dialog" \
-    bash -c "! grep -q -E 'Unhandled exception|Unhandled page fault|winedbg|EXCEPTION_ACCESS' '$KIT_TRACE'"
-}
+hardening_begin "${E2E_PREFIX:-/tmp/tsy-e2e-hardening-packages}"
 
 sum() { md5sum "$1" | cut -d' ' -f1; }
 

@@ -6,37 +6,17 @@
 # A control first shows that Wine would run each planted program when it is asked for by its
 # bare name from that folder.
 set -uo pipefail
-. "$(dirname "$0")/../../scripts/kit-env.sh"
-
-PREFIX=${E2E_PREFIX:-/tmp/tsy-e2e-hardening-planted}
-# display_up: a private display whose message boxes are answered with Enter, and a check that
-# it came up.
-display_up() {
-  display_start
-  t_check "a private X display is up ($DISPLAY)" bash -c "xdotool getdisplaygeometry >/dev/null"
-}
+. "$(dirname "$0")/hardening_lib.bash"
 
 kit_ensure || { echo "no kit in $TSY_KIT"; echo "0 passed, 1 failed"; exit 1; }
 for f in tsy_probe.exe planted/version.dll; do
   [ -f "$TSY_WIN_BUILD/$f" ] || cmake --build "$TSY_WIN_BUILD" --target tsy_probe tsy_planted_version >/dev/null
 done
-kit_prefix "$PREFIX"
-display_up
-# The suite as a whole is bounded too: a hang anywhere ends it as a failure.
-( sleep "${HARDENING_SUITE_LIMIT:-900}" </dev/null >/dev/null 2>&1; echo "  FAIL  suite time limit reached"; kill -TERM $$ ) &
-WATCHDOG=$!
-trap 'exit 1' TERM
-trap 'kill $WATCHDOG 2>/dev/null; display_stop; end_prefix' EXIT
-export KIT_TRACE="$PREFIX.trace"
-KIT='C:\Kit'
+hardening_begin "${E2E_PREFIX:-/tmp/tsy-e2e-hardening-planted}"
 HOST_KIT=$(unix_path "$KIT")
-LIMIT=${HARDENING_TIMEOUT:-180}
 # The setup's own run-time request for version.dll must find the system's copy even where the
 # program folder is preferred; Wine prefers built-in DLLs otherwise.
 export WINEDLLOVERRIDES="version=n,b;mscoree,mshtml="
-
-TEMP_DIR=$("$WINE" cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r' | tail -n1)
-SETUP_LOG=$(unix_path "$TEMP_DIR\\TSY Setup.log")
 
 PLANTED=(msiexec.exe regsvr32.exe vezEdeRu.exe)
 for p in "${PLANTED[@]}"; do cp "$TSY_WIN_BUILD/tsy_probe.exe" "$HOST_KIT/$p"; done
@@ -45,25 +25,6 @@ cp "$TSY_WIN_BUILD/tsy_probe.exe" "$HOST_KIT/tsy_probe.exe"
 cp "$TSY_WIN_BUILD/tsyprobe.exe" "$HOST_KIT/tsyprobe.exe"
 markers() { rm -f "$HOST_KIT"/*.ran "$HOST_KIT"/version.dll.static "$HOST_KIT"/version.dll.dynamic; }
 
-# run LINE: from C:\Kit, at most $LIMIT seconds; sets CODE, STARTED, MESSAGES, LOG.
-run() {
-  rm -f "$KIT_TRACE"
-  local size=0 bat="$WINEPREFIX/drive_c/tsy_hardening.bat"
-  [ -f "$SETUP_LOG" ] && size=$(stat -c %s "$SETUP_LOG")
-  printf '@echo off\r\ncd /d C:\\Kit\r\nstart "" /wait %s\r\necho exit=%%ERRORLEVEL%%\r\n' "$1" >"$bat"
-  CODE=$(WINEDEBUG=+process,+msgbox timeout "$LIMIT" "$WINE" cmd /c 'C:\tsy_hardening.bat' \
-         2>>"$KIT_TRACE" | tr -d '\r' | sed -n 's/^exit=//p' | tail -n1)
-  STARTED=$(started_commands "$KIT_TRACE")
-  MESSAGES=$(msgbox_texts "$KIT_TRACE")
-  LOG=""
-  [ -f "$SETUP_LOG" ] && LOG=$(tail -c +$((size + 1)) "$SETUP_LOG" | tr -d '\r')
-  echo "-- $1 -> exit ${CODE:-none}"
-}
-no_crash() {
-  t_check "$1: ended by itself within ${LIMIT}s" test -n "$CODE"
-  t_check "$1: no unhandled exception, no crash dialog" \
-    bash -c "! grep -q -E 'Unhandled exception|Unhandled page fault|winedbg|EXCEPTION_ACCESS' '$KIT_TRACE'"
-}
 # none_ran NAME: no planted program left its marker, nor the planted DLL a run-time load.
 none_ran() {
   local p

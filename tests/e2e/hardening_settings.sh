@@ -5,36 +5,15 @@
 # wizard that is cancelled at once. Nothing crashes; a quote is refused with the engine's own
 # message before msiexec.exe ever sees it; every failure is told and ends with 1603.
 set -uo pipefail
-. "$(dirname "$0")/../../scripts/kit-env.sh"
+. "$(dirname "$0")/hardening_lib.bash"
 
-PREFIX=${E2E_PREFIX:-/tmp/tsy-e2e-hardening-settings}
-# display_up: a private display whose message boxes are answered with Enter, and a check that
-# it came up.
-display_up() {
-  display_start
-  t_check "a private X display is up ($DISPLAY)" bash -c "xdotool getdisplaygeometry >/dev/null"
-}
-
-kit_ensure || { echo "no kit in $TSY_KIT"; echo "0 passed, 1 failed"; exit 1; }
-kit_prefix "$PREFIX"
-display_up
-"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N /f >/dev/null 2>&1
 BG=
-# The suite as a whole is bounded too: a hang anywhere ends it as a failure.
-( sleep "${HARDENING_SUITE_LIMIT:-900}" </dev/null >/dev/null 2>&1; echo "  FAIL  suite time limit reached"; kill -TERM $$ ) &
-WATCHDOG=$!
-trap 'exit 1' TERM
-trap 'kill $WATCHDOG 2>/dev/null; [ -n "$BG" ] && kill "$BG" 2>/dev/null; display_stop; end_prefix' EXIT
-export KIT_TRACE="$PREFIX.trace"
-KIT='C:\Kit'
-LIMIT=${HARDENING_TIMEOUT:-180}
-SETTINGS="HKCU\\Software\\VB and VBA Program Settings\\$TSY_APP_KEY\\StartUp"
+HARDENING_CLEANUP='[ -n "$BG" ] && kill "$BG" 2>/dev/null'
+hardening_begin "${E2E_PREFIX:-/tmp/tsy-e2e-hardening-settings}"
+"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N /f >/dev/null 2>&1
 WIZARD='Tessary Contact Management Install Wizard'
 GOOD_APP='C:\Program Files (x86)\Tessary Contact Management'
 GOOD_DB='C:\ProgramData\Tessary Data\MainDB\'
-
-TEMP_DIR=$("$WINE" cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r' | tail -n1)
-SETUP_LOG=$(unix_path "$TEMP_DIR\\TSY Setup.log")
 
 # saved APPPATH DBPATH: both settings, exactly as given (any character), through reg import.
 saved() {
@@ -51,22 +30,8 @@ PY
   "$WINE" reg import 'C:\tsy_settings.reg' >/dev/null 2>&1
 }
 
-log_size() { [ -f "$SETUP_LOG" ] && stat -c %s "$SETUP_LOG" || echo 0; }
-log_since() { [ -f "$SETUP_LOG" ] && tail -c +$(($1 + 1)) "$SETUP_LOG" | tr -d '\r'; return 0; }
-
 # silent: a silent installation; sets CODE, STARTED, MESSAGES, LOG.
-silent() {
-  rm -f "$KIT_TRACE"
-  local size bat="$WINEPREFIX/drive_c/tsy_hardening.bat"
-  size=$(log_size)
-  printf '@echo off\r\ncd /d C:\\Kit\r\nstart "" /wait Setup.exe S PROGRAM DB\r\necho exit=%%ERRORLEVEL%%\r\n' >"$bat"
-  CODE=$(WINEDEBUG=+process,+msgbox timeout "$LIMIT" "$WINE" cmd /c 'C:\tsy_hardening.bat' \
-         2>>"$KIT_TRACE" | tr -d '\r' | sed -n 's/^exit=//p' | tail -n1)
-  STARTED=$(started_commands "$KIT_TRACE")
-  MESSAGES=$(msgbox_texts "$KIT_TRACE")
-  LOG=$(log_since "$size")
-  echo "-- Setup.exe S PROGRAM DB -> exit ${CODE:-none}"
-}
+silent() { run 'Setup.exe S PROGRAM DB'; }
 
 # wizard: starts the wizard, waits for its window and cancels it with Esc; sets SHOWN, CODE, LOG.
 wizard() {
@@ -103,12 +68,6 @@ wizard() {
   CODE=$(tr -d '\r' <"$PREFIX.wizard-out" | sed -n 's/^exit=//p' | tail -n1)
   LOG=$(log_since "$size")
   echo "-- Setup.exe (wizard, Esc) -> exit ${CODE:-none}"
-}
-
-no_crash() {
-  t_check "$1: ended by itself within ${LIMIT}s" test -n "$CODE"
-  t_check "$1: no unhandled exception, no crash dialog" \
-    bash -c "! grep -q -E 'Unhandled exception|Unhandled page fault|winedbg|EXCEPTION_ACCESS' '$KIT_TRACE'"
 }
 
 # wizard_case NAME: the wizard opens with these settings and Esc ends it as a cancel.
