@@ -1,7 +1,14 @@
-// The baseline of the start-up measurement: a Win32 program that only opens one window, with
-// the same static runtime as Update.exe, so that what the wizard adds can be told apart from
-// what starting any program under Wine costs.
+// The baselines of the start-up and silent-run measurements, with the same static runtime as
+// Update.exe, so that what the setup adds can be told apart from what Wine charges any program:
+//   bare_window.exe             opens one window and nothing else;
+//   bare_window.exe /installer  first asks Windows Installer for two products' states, through
+//                               the automation object exactly as the setup's start-up must,
+//                               then opens the window: the least a setup of this design can do;
+//   bare_window.exe /exit       ends at once: the cost of one more process start.
 #include <windows.h>
+#include <ole2.h>
+
+#include <cstring>
 
 namespace {
 
@@ -13,9 +20,40 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
+// One ProductState query (dispatch identifier 17) on a new Installer object.
+long productState(const wchar_t* productCode) {
+    CLSID clsid;
+    IDispatch* installer = nullptr;
+    if (FAILED(CLSIDFromProgID(L"WindowsInstaller.Installer", &clsid)) ||
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                IID_IDispatch, reinterpret_cast<void**>(&installer))) ||
+        !installer)
+        return -99;
+    VARIANT arg;
+    VariantInit(&arg);
+    arg.vt = VT_BSTR;
+    arg.bstrVal = SysAllocString(productCode);
+    DISPPARAMS params{&arg, nullptr, 1, 0};
+    VARIANT result;
+    VariantInit(&result);
+    HRESULT hr = installer->Invoke(17, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                                   &params, &result, nullptr, nullptr);
+    long state = SUCCEEDED(hr) && result.vt == VT_I4 ? result.lVal : -99;
+    VariantClear(&result);
+    VariantClear(&arg);
+    installer->Release();
+    return state;
+}
+
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
+    if (std::strstr(commandLine, "/exit")) return 0;
+    if (std::strstr(commandLine, "/installer")) {
+        if (FAILED(OleInitialize(nullptr))) return 1;
+        productState(L"{6A1F2E54-3B9C-4D0E-9F21-7C5D8E4A1B30}");
+        productState(L"{0C7B9D42-5E1A-4F63-8B2D-1A9E6C3F7D58}");
+    }
     WNDCLASSA wc{};
     wc.lpfnWndProc = windowProc;
     wc.hInstance = instance;
