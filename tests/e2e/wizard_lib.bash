@@ -110,6 +110,12 @@ wiz_settle() {
       [ "$(wiz_messages | grep -c .)" -ge "$1" ] && break
       sleep 0.1
     done
+    # The trace is written while the box is being made: on a loaded machine it is mapped a
+    # moment later, and a box not yet seen is not yet gone.
+    for i in $(seq 1 30); do
+      xdotool search --onlyvisible --name '^TSY Setup$' >/dev/null 2>&1 && break
+      sleep 0.1
+    done
   else
     sleep 1
   fi
