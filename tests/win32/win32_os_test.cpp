@@ -84,6 +84,20 @@ std::thread answerWindow(const std::string& title, int button, const char* text 
     });
 }
 
+// A plain top-level window of this thread, shown with or without being activated.
+HWND ownWindow(bool activate) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TsyTestOwner";
+    RegisterClassA(&wc);  // fails harmlessly when an earlier test registered it
+    HWND w = CreateWindowA("TsyTestOwner", "Behind the box", WS_OVERLAPPEDWINDOW, 10, 10, 300,
+                           200, nullptr, nullptr, wc.hInstance, nullptr);
+    ShowWindow(w, activate ? SW_SHOW : SW_SHOWNOACTIVATE);
+    if (!activate) SetActiveWindow(nullptr);
+    return w;
+}
+
 }  // namespace
 
 // ------------------------------------------------------------------------------ files
@@ -386,6 +400,34 @@ TEST(Win32Dialogs, TheInputBoxGivesTheTypedTextOnOkAndEmptyTextOnCancel) {
     user = answerWindow("TSY Setup", IDOK);
     EXPECT_EQ(real.inputBox("No title given:", "", "untitled"), "untitled");
     user.join();
+}
+
+// Whether the program's window is active or not when a message box comes, the window takes no
+// input until the box is answered, and takes it again afterwards.
+TEST(Win32Dialogs, TheMessageBoxDisablesTheProgramsWindowsWhileItIsUp) {
+    Win32Os real;
+    for (bool active : {true, false}) {
+        HWND behind = ownWindow(active);
+        ASSERT_TRUE(behind);
+        ASSERT_EQ(GetActiveWindow() == behind, active) << "the test could not set the activation";
+        std::atomic<int> enabledWhileUp{-1};
+        std::thread user([&] {
+            for (int i = 0; i < 200; ++i) {
+                if (HWND box = FindWindowA(nullptr, "Folder Check")) {
+                    enabledWhileUp = IsWindowEnabled(behind) ? 1 : 0;
+                    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                    return;
+                }
+                Sleep(50);
+            }
+        });
+        EXPECT_EQ(real.msgBox("Please enter a valid folder name", mb::OkOnly, "Folder Check"),
+                  mb::AnswerOk);
+        user.join();
+        EXPECT_EQ(enabledWhileUp, 0) << (active ? "active owner" : "no active window");
+        EXPECT_TRUE(IsWindowEnabled(behind)) << (active ? "active owner" : "no active window");
+        DestroyWindow(behind);
+    }
 }
 
 TEST(Win32Dialogs, TheMessageBoxReturnsTheButtonAndUsesTheApplicationTitle) {

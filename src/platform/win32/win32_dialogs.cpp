@@ -93,9 +93,15 @@ INT_PTR CALLBACK inputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
+// The box is modal to the whole program, as the form language's own message box is. With an
+// active window that window is its owner and is disabled while it is up; without one (the wizard
+// not yet activated, or another program in front) every window of this thread is, so that no
+// click or key reaches the wizard behind the box and runs the same step a second time.
 int Win32Os::msgBox(const std::string& text, int style, const std::string& title) {
-    return MessageBoxA(GetActiveWindow(), text.c_str(), titleOr(title),
-                       static_cast<UINT>(style));
+    HWND owner = GetActiveWindow();
+    UINT flags = static_cast<UINT>(style);
+    if (!owner) flags |= MB_TASKMODAL;
+    return MessageBoxA(owner, text.c_str(), titleOr(title), flags);
 }
 
 std::string Win32Os::inputBox(const std::string& prompt, const std::string& title,

@@ -501,12 +501,16 @@ void Win32View::handleCommand(WPARAM wp, LPARAM lp) {
     if (!form_ || applying_) return;
     const int id = LOWORD(wp);
     const int code = HIWORD(wp);
+    // While a message box or the folder browser is up the window is disabled. A key can still
+    // reach the control that had the focus before the box took it (a text box passes Enter on
+    // to the default button): it must not run a step again underneath the box.
+    const bool takesInput = IsWindowEnabled(hwnd_) != FALSE;
     if (id == IDOK && !lp) {
-        form_->userEnter();
+        if (takesInput) form_->userEnter();
         return;
     }
     if (id == IDCANCEL && !controlById(id)) {
-        form_->userEscape();
+        if (takesInput) form_->userEscape();
         return;
     }
     Control* c = controlById(id);
@@ -515,7 +519,7 @@ void Win32View::handleCommand(WPARAM wp, LPARAM lp) {
         case ControlType::CommandButton:
         case ControlType::CheckBox:
         case ControlType::OptionButton:
-            if (code == BN_CLICKED) form_->userClick(*c);
+            if (code == BN_CLICKED && takesInput) form_->userClick(*c);
             break;
         case ControlType::TextBox:
             if (code == EN_CHANGE) {
