@@ -40,15 +40,19 @@ BOOL CALLBACK longestStatic(HWND child, LPARAM found) {
 
 int dumpText(const char* title, const char* file) {
     auto findWindow = user32<HWND(WINAPI*)(LPCSTR, LPCSTR)>("FindWindowA");
-    HWND w = nullptr;
-    for (int i = 0; i < 300 && !w; ++i) {
-        w = findWindow(nullptr, title);
-        if (!w) Sleep(100);
-    }
-    if (!w) return 4;
+    auto enumChildren = user32<BOOL(WINAPI*)(HWND, WNDENUMPROC, LPARAM)>("EnumChildWindows");
+    // The box can be found by its title a moment before its message is filled in: wait for
+    // the text too.
     std::string text;
-    user32<BOOL(WINAPI*)(HWND, WNDENUMPROC, LPARAM)>("EnumChildWindows")(
-        w, longestStatic, reinterpret_cast<LPARAM>(&text));
+    bool found = false;
+    for (int i = 0; i < 300 && text.empty(); ++i) {
+        if (HWND w = findWindow(nullptr, title)) {
+            found = true;
+            enumChildren(w, longestStatic, reinterpret_cast<LPARAM>(&text));
+        }
+        if (text.empty()) Sleep(100);
+    }
+    if (!found) return 4;
     HANDLE h = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
     if (h == INVALID_HANDLE_VALUE) return 5;
