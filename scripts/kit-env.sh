@@ -102,10 +102,18 @@ display_start() {
   # suite without a driver. Let any earlier server end first.
   [ -n "${WINEPREFIX:-}" ] && "$WINESERVER" -w >/dev/null 2>&1
   start_xvfb
+  # A box can stay on screen for a second after its Enter; a second Enter in that time would
+  # reach the window underneath once the box is gone (and on a folder check, bring the same box
+  # up again, over and over). So each box is pressed once, and again only if it is still there
+  # some seconds later.
   (
+    declare -A pressed=()
     while kill -0 "$TSY_XVFB_PID" 2>/dev/null; do
+      now=$(date +%s)
       for w in $(xdotool search --onlyvisible --class "#32770" 2>/dev/null; \
                  xdotool search --onlyvisible --name '^(TSY Setup|RegSvr32|Windows Installer|Install Database Engine)$' 2>/dev/null); do
+        [ $((now - ${pressed[$w]:-0})) -lt 4 ] && continue
+        pressed[$w]=$now
         xdotool windowactivate --sync "$w" >/dev/null 2>&1 || xdotool windowfocus "$w" >/dev/null 2>&1
         xdotool key --window "$w" Return >/dev/null 2>&1
       done

@@ -72,6 +72,7 @@ for i in $(seq 1 15); do
   sleep 0.2
 done
 t_check "bad folder: Next again stays on the folders panel" test "$red_text" -gt 20
+t_eq "bad folder: one message box for each Enter" "$(wiz_messages | grep -c .)" 2
 wiz_key Escape
 # Under load Wine may not yet have handed the keyboard back from the answered box: a key that
 # found no taker is pressed again (a second Esc cannot do more than the first).
