@@ -23,7 +23,7 @@ untouched() {
 
 # --- Esc on the install menu ---------------------------------------------------------------
 wiz_start 'Setup.exe'
-t_check "Esc: wizard window shown" wiz_window 60
+t_check "Esc: wizard window shown" wiz_window 120
 wiz_key Escape
 t_check "Esc: process ends" wiz_wait 20
 t_eq "Esc: exit code 1602 (cancelled)" "$WIZ_EXIT" 1602
@@ -31,7 +31,7 @@ untouched "Esc"
 
 # --- the close box ---------------------------------------------------------------------------
 wiz_start 'Setup.exe'
-t_check "close box: wizard window shown" wiz_window 60
+t_check "close box: wizard window shown" wiz_window 120
 wiz_key alt+n
 wiz_key alt+F4
 t_check "close box: process ends" wiz_wait 20
@@ -40,7 +40,7 @@ untouched "close box"
 
 # --- a forbidden character in the program folder ----------------------------------------------
 wiz_start 'Setup.exe'
-t_check "bad folder: wizard window shown" wiz_window 60
+t_check "bad folder: wizard window shown" wiz_window 120
 # Network Install opens the folders panel; the program box, ticked twice, keeps the focus, and
 # Tab moves on into its folder text, selecting it all.
 wiz_key alt+n alt+p alt+p Tab
@@ -83,7 +83,7 @@ untouched "bad folder"
 
 # --- Single User installation ----------------------------------------------------------------
 wiz_start 'Setup.exe'
-t_check "single user: wizard window shown" wiz_window 60
+t_check "single user: wizard window shown" wiz_window 120
 wiz_key alt+s Return
 t_check "single user: window hidden while the engine runs" wiz_hidden 20
 t_check "single user: window back with the completion panel" wiz_window 180

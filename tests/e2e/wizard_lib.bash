@@ -37,10 +37,15 @@ wiz_start() {
   fi
   local bat="$WINEPREFIX/drive_c/tsy_wizard_run.bat"
   printf '@echo off\r\ncd /d C:\\Kit\r\nstart "" /wait %s\r\necho exit=%%ERRORLEVEL%%\r\n' "$1" >"$bat"
-  rm -f "$WIZ_OUT/out" "$WIZ_OUT/trace"
-  ( WINEDEBUG=+msgbox,+process timeout "${WIZ_TIMEOUT:-180}" "$WINE" cmd /c 'C:\tsy_wizard_run.bat' \
+  # The previous run's trace is kept beside the new one (trace.1, trace.2, ...).
+  WIZ_RUNS=$(( ${WIZ_RUNS:-0} + 1 ))
+  [ -f "$WIZ_OUT/trace" ] && mv "$WIZ_OUT/trace" "$WIZ_OUT/trace.$((WIZ_RUNS - 1))"
+  rm -f "$WIZ_OUT/out"
+  ( WINEDEBUG=+msgbox,+process timeout "${WIZ_TIMEOUT:-300}" "$WINE" cmd /c 'C:\tsy_wizard_run.bat' \
       >"$WIZ_OUT/out" 2>"$WIZ_OUT/trace" ) &
   WIZ_PID=$!
+  # Keys meant for this run must never go to the window of the run before.
+  WIZ_WINDOW=
   WIZ_STARTED=$(date +%s.%N)
 }
 
@@ -52,7 +57,20 @@ wiz_window() {
     if [ -n "$w" ]; then WIZ_WINDOW=$w; sleep 0.5; return 0; fi
     sleep 0.1
   done
+  wiz_diag
   return 1
+}
+
+# wiz_diag: when the wizard does not come, a few lines on what is there instead (for a CI log).
+wiz_diag() {
+  local w
+  echo "  (no wizard window after ${limit:-?} s; running: $(kill -0 "$WIZ_PID" 2>/dev/null && echo yes || echo no))"
+  for w in $(xdotool search --onlyvisible --name . 2>/dev/null | head -n 8); do
+    echo "  (visible window: $(xdotool getwindowname "$w" 2>/dev/null))"
+  done
+  grep -E 'CreateProcessInternalW app|^[0-9a-f]+:err:' "$WIZ_OUT/trace" 2>/dev/null | tail -n 6 |
+    cut -c1-200 | sed 's/^/  (trace) /'
+  tail -n 2 "$WIZ_OUT/trace" 2>/dev/null | cut -c1-200 | sed 's/^/  (trace, last) /'
 }
 
 # visible_window REGEX: succeeds when a visible window's title matches.
@@ -71,6 +89,7 @@ wiz_hidden() {
 # wiz_key KEY...: focuses the wizard window and types the keys, one after the other.
 wiz_key() {
   local k
+  [ -n "$WIZ_WINDOW" ] || return 1
   for k in "$@"; do
     xdotool windowfocus --sync "$WIZ_WINDOW" >/dev/null 2>&1 || xdotool windowfocus "$WIZ_WINDOW"
     xdotool key --clearmodifiers "$k"
@@ -80,6 +99,7 @@ wiz_key() {
 
 # wiz_type TEXT: types text into the focused control of the wizard.
 wiz_type() {
+  [ -n "$WIZ_WINDOW" ] || return 1
   xdotool windowfocus --sync "$WIZ_WINDOW" >/dev/null 2>&1
   xdotool type --delay 30 "$1"
   sleep 0.5

@@ -21,7 +21,7 @@ t_eq "first installation: exit code" "$(kit_exit "$out")" 0
 
 # --- Repair: the maintenance menu, then the repair and configuration panels -------------------
 wiz_start 'Setup.exe'
-t_check "repair: wizard window shown" wiz_window 60
+t_check "repair: wizard window shown" wiz_window 120
 # Alt+R is "&Repair" only on the maintenance menu; the install menu has no R.
 wiz_key alt+r
 # Program files ticked: Next leads to the configuration panel, where Finish is the default.
@@ -39,7 +39,7 @@ t_eq "repair: program still installed" "$(state_of "$PROD_PRO")" 5
 
 # --- Configure: the Outlook interface only; the window closes after the run ------------------
 wiz_start 'Setup.exe'
-t_check "configure: wizard window shown" wiz_window 60
+t_check "configure: wizard window shown" wiz_window 120
 wiz_key alt+c Return
 t_check "configure: process ends without a completion panel" wiz_wait 120
 t_eq "configure: exit code 0" "$WIZ_EXIT" 0
@@ -49,7 +49,7 @@ t_check "configure: tsyemail.dll registered" wait_for 10 kit_registered tsyemail
 
 # --- Remove: both boxes ticked, then the completion panel -------------------------------------
 wiz_start 'Setup.exe'
-t_check "remove: wizard window shown" wiz_window 60
+t_check "remove: wizard window shown" wiz_window 120
 wiz_key alt+v alt+d Return
 t_check "remove: window hidden while the engine runs" wiz_hidden 20
 t_check "remove: window back with the completion panel" wiz_window 180
@@ -64,7 +64,7 @@ t_check "remove: nothing started after a removal" \
 
 # --- Network install of the database alone ------------------------------------------------------
 wiz_start 'Setup.exe'
-t_check "network: install menu again after the removal" wiz_window 60
+t_check "network: install menu again after the removal" wiz_window 120
 # Network Install: folders panel with the program box ticked. Alt+P clears it (its folder row is
 # disabled), Tab reaches the database box, Space ticks it: Finish replaces Next.
 wiz_key alt+n alt+p Tab space Return
