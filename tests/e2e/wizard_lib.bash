@@ -57,14 +57,15 @@ wiz_window() {
     if [ -n "$w" ]; then WIZ_WINDOW=$w; sleep 0.5; return 0; fi
     sleep 0.1
   done
-  wiz_diag
+  wiz_diag "$limit"
   return 1
 }
 
-# wiz_diag: when the wizard does not come, a few lines on what is there instead (for a CI log).
+# wiz_diag SECONDS: when the wizard does not come, a few lines on what is there instead (for a
+# CI log).
 wiz_diag() {
   local w
-  echo "  (no wizard window after ${limit:-?} s; running: $(kill -0 "$WIZ_PID" 2>/dev/null && echo yes || echo no))"
+  echo "  (no wizard window after $1 s; running: $(kill -0 "$WIZ_PID" 2>/dev/null && echo yes || echo no))"
   for w in $(xdotool search --onlyvisible --name . 2>/dev/null | head -n 8); do
     echo "  (visible window: $(xdotool getwindowname "$w" 2>/dev/null))"
   done
