@@ -11,7 +11,7 @@
 #include "platform/win32/win32_os.h"
 #include "services/setup_log.h"
 #include "startup/startup.h"
-#include "startup/state.h"
+#include "state/state.h"
 #include "wizard/win32/win32_view.h"
 
 namespace {

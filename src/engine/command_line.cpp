@@ -2,7 +2,7 @@
 
 #include "platform/os.h"
 #include "services/text.h"
-#include "startup/state.h"
+#include "state/state.h"
 
 namespace tsy::engine {
 

@@ -5,7 +5,7 @@
 #include "platform/os.h"
 #include "platform/runtime_error.h"
 #include "services/text.h"
-#include "startup/state.h"
+#include "state/state.h"
 
 namespace tsy::engine {
 

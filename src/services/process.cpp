@@ -7,7 +7,7 @@
 #include "platform/runtime_error.h"
 #include "services/system.h"
 #include "services/text.h"
-#include "startup/state.h"
+#include "state/state.h"
 
 namespace tsy {
 

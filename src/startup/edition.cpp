@@ -4,7 +4,7 @@
 
 #include "services/text.h"
 #include "startup/startup.h"
-#include "startup/state.h"
+#include "state/state.h"
 
 namespace tsy {
 

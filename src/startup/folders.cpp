@@ -8,7 +8,7 @@
 #include "services/system.h"
 #include "services/text.h"
 #include "startup/startup.h"
-#include "startup/state.h"
+#include "state/state.h"
 
 namespace tsy {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/os.h"
-#include "startup/state.h"
+#include "state/state.h"
 #include "support/fake_os.h"
 #include "wizard/show.h"
 

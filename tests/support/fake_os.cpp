@@ -6,7 +6,7 @@
 #include <random>
 
 #include "platform/runtime_error.h"
-#include "startup/state.h"
+#include "state/state.h"
 
 namespace fs = std::filesystem;
 

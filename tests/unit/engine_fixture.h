@@ -11,7 +11,7 @@
 #include "engine/engine.h"
 #include "platform/os.h"
 #include "startup/startup.h"
-#include "startup/state.h"
+#include "state/state.h"
 #include "support/fake_os.h"
 
 namespace tsy::test {

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "services/system.h"
-#include "startup/state.h"
+#include "state/state.h"
 
 using namespace tsy;
 

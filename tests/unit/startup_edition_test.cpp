@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "startup/startup.h"
-#include "startup/state.h"
+#include "state/state.h"
 
 using namespace tsy;
 

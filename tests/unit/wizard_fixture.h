@@ -12,7 +12,7 @@
 
 #include "platform/runtime_error.h"
 #include "startup/startup.h"
-#include "startup/state.h"
+#include "state/state.h"
 #include "support/fake_os.h"
 #include "wizard/fm_main.h"
 

@@ -1,4 +1,4 @@
-#include "startup/state.h"
+#include "state/state.h"
 
 #ifndef TSY_APP_KEY
 #define TSY_APP_KEY "TSYPRO_3"
