@@ -324,7 +324,9 @@ void InstallRun::followUp() {
             step([&] {
                 SYS_ShellOpen(s_.gsSystemDir + "\\" + kUpdateService, "-i", s_.gsSystemDir);
             });
-        if (winMajor_ == 6)
+        // From 6 on, not only 6: Windows 8.1 and later tell their true version (10) to a
+        // program whose manifest names them, as ours does, and they need the control too.
+        if (winMajor_ >= 6)
             step([&] {
                 if (!engine::registerComponent(engine::Component::CommControl)) bErr_ = true;
             });

@@ -93,12 +93,18 @@ TEST_F(EngineTest, SettingsWrittenByEditionAndRequest) {
     }
 }
 
-TEST_F(EngineTest, CommControlOnlyOnWindows6) {
-    for (long major : {5L, 6L, 10L}) {
+TEST_F(EngineTest, CommControlFromWindows6On) {
+    // Windows 8.1 and later report their true version to this program (its manifest declares
+    // them), so 10 must register the control as 6.x does; 5 and a failed query must not.
+    struct Row { long major; bool versionFails; bool registers; };
+    for (Row r : {Row{5, false, false}, Row{6, false, true}, Row{10, false, true}, Row{10, true, false}}) {
         fake.calls.clear();
-        fake.winVersion.major = major;
+        fake.winVersion.major = r.major;
+        fake.fault = [&](const std::string& name) {
+            return r.versionFails && name == "versionEx" ? FakeOs::FaultReturn : FakeOs::FaultNone;
+        };
         run({true, false});
-        EXPECT_EQ(trailOf(kOpenRegsvr32).size(), major == 6 ? 1u : 0u) << major;
+        EXPECT_EQ(trailOf(kOpenRegsvr32).size(), r.registers ? 1u : 0u) << r.major << r.versionFails;
     }
 }
 
