@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/runtime_error.h"
@@ -137,25 +138,29 @@ void Win32Os::endProcess(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)
 
 // ------------------------------------------------------------------------------ settings
 
+// The size a first call reports may not be enough for the second: under the UTF-8 code page a
+// character that takes two bytes in the registry's UTF-16 takes up to three here, and another
+// program may write a longer value in between. The call is repeated with the size it asks for.
 std::string Win32Os::getSetting(const std::string& app, const std::string& section,
                                 const std::string& key) {
     HKEY hk = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey(app, section).c_str(), 0, KEY_QUERY_VALUE,
                       &hk) != ERROR_SUCCESS)
         return "";
-    std::string value;
+    std::string value(MAX_PATH, '\0');
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(hk, key.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0) {
-        value.resize(size);
-        if (RegQueryValueExA(hk, key.c_str(), nullptr, &type,
-                             reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS)
-            size = 0;
-        value.resize(size);
-        std::size_t nul = value.find('\0');
-        if (nul != std::string::npos) value.resize(nul);
+    LONG rc = ERROR_MORE_DATA;
+    for (int attempt = 0; attempt < 4 && rc == ERROR_MORE_DATA; ++attempt) {
+        size = static_cast<DWORD>(value.size());
+        rc = RegQueryValueExA(hk, key.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value[0]),
+                              &size);
+        if (rc == ERROR_MORE_DATA) value.resize(std::max<std::size_t>(size, value.size() * 2));
     }
     RegCloseKey(hk);
+    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return "";
+    value.resize(std::min<std::size_t>(size, value.size()));
+    std::size_t nul = value.find('\0');
+    if (nul != std::string::npos) value.resize(nul);
     return value;
 }
 
