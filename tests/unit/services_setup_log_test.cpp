@@ -23,131 +23,121 @@ const char* const LogPath = "C:\\Users\\tester\\Temp\\TSY Setup.log";
 struct SilentRun {
     std::vector<std::string> effects;  // what the run did to the system, in order
     std::optional<int> exitCode;
+    std::string log;
 };
 
-void prepareKit(FakeOs& fake) {
+// A silent run of `cmdLine` through a log on the fake, as WinMain wires it.
+SilentRun runSilently(FakeOs& fake, const std::string& cmdLine, bool logged = true,
+                      const char* exe = "Setup") {
     fake.addFolder("C:\\Users\\tester\\Temp");
     fake.addFile("C:\\Kit\\tsy3p.msi");
     fake.addFile("C:\\Kit\\tsy3db.msi");
-    fake.exe = "Setup";
-    fake.cmdLine = "S PROGRAM DB OL";
+    fake.exe = exe;
+    fake.cmdLine = cmdLine;
     fake.specialFolders[csidl::ProgramFilesX86] = "C:\\Program Files (x86)";
     fake.specialFolders[csidl::SystemX86] = "C:\\windows\\syswow64";
     fake.folderPaths[csidl::CommonAppData] = "C:\\ProgramData";
-}
-
-SilentRun runSilently(FakeOs& fake, Os& through, LoggingOs* logging) {
-    setOs(&through);
+    resetWizard();
+    LoggingOs logging(fake, LoggingOs::defaultLogPath(fake), "TSYPRO_3");
+    setOs(logged ? static_cast<Os*>(&logging) : &fake);
     SilentRun r;
     try {
         r.exitCode = Main("TSYPRO_3");
-        if (logging && r.exitCode) logging->logResult(*r.exitCode);
+        if (r.exitCode) logging.logResult(*r.exitCode);
     } catch (const ProcessEnded& e) {
         r.exitCode = e.exitCode;
     }
+    setOs(&fake);
+    resetWizard();
     for (const Call& c : fake.calls)
         if (c.name == "createProcess" || c.name == "shellExecute" || c.name == "saveSetting" ||
             c.name == "msgBox" || c.name == "moveFile")
             r.effects.push_back(c.str());
-    setOs(&fake);
-    return r;
-}
-
-std::string readLog(FakeOs& fake) {
     std::ifstream in(fake.hostPath(LogPath), std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
-    return ss.str();
+    r.log = ss.str();
+    return r;
 }
 
-struct SetupLog : ::testing::Test {
-    void SetUp() override { resetWizard(); }
-    void TearDown() override { resetWizard(); }
-};
-
-TEST_F(SetupLog, SilentInstallationIsToldFromHeaderToResult) {
+TEST(SetupLog, ARunIsToldFromHeaderToResultEachEntryWithItsProcessId) {
     OsScope scope;
-    prepareKit(scope.fake);
     scope.fake.onCreateProcess = [](const std::string&, const std::string& cmd) {
         return ProcessResult{true, true, cmd.find("tsy3db") != std::string::npos ? 1603u : 0u};
     };
-    LoggingOs logging(scope.fake, LoggingOs::defaultLogPath(scope.fake), "TSYPRO_3");
-    SilentRun run = runSilently(scope.fake, logging, &logging);
+    SilentRun run = runSilently(scope.fake, "S PROGRAM DB OL");
     ASSERT_EQ(run.exitCode, 1603);
-
-    std::string log = readLog(scope.fake);
     for (const char* expected : {
-             "==== TSY Setup 1.6.0\r\n",
-             "Program: C:\\Kit\\Setup.exe\r\n",
-             "Command line: S PROGRAM DB OL\r\n",
-             "Mode: install\r\n",
-             "Edition: TSYPRO_3 (Professional)\r\n",
+             "2026-12-06 10:00:00 [4242]  ==== TSY Setup 1.6.0\r\n",
+             "Program: C:\\Kit\\Setup.exe\r\n", "Command line: S PROGRAM DB OL\r\n",
+             "Mode: install\r\n", "Edition: TSYPRO_3 (Professional)\r\n",
              "Windows: 2 6.1.7601 Service Pack 1\r\n",
              "Process: msiexec.exe /I \"C:\\Kit\\tsy3p.msi\"ALLUSERS=2  TARGETDIR=",
-             "Result: exit code 0\r\n",
-             "Result: exit code 1603\r\n",
+             "Result: exit code 0\r\n", "Result: exit code 1603\r\n",
              "Setting TSYPRO_3\\StartUp\\DBPath = \"C:\\ProgramData\\Tessary Data\\MainDB\\\"",
-             "Shell open: C:\\windows\\system32\\regsvr32.exe /s ",
-             "Returned: 42 (started)",
-             "Result: failed, exit code 1603\r\n",
-         }) {
-        EXPECT_NE(log.find(expected), std::string::npos) << "missing: " << expected << "\n" << log;
+             "Shell open: C:\\windows\\system32\\regsvr32.exe /s ", "Returned: 42 (started)",
+             "Answer: OK", "Result: failed, exit code 1603\r\n"}) {
+        EXPECT_NE(run.log.find(expected), std::string::npos) << expected << "\n" << run.log;
     }
-    // The failed database step's message, with its answer, and every line of it kept together.
-    EXPECT_NE(log.find("Answer: OK"), std::string::npos);
-    EXPECT_EQ(log.find("\r\r"), std::string::npos) << "bare line breaks must not reach the file";
+    EXPECT_EQ(run.log.find("\r\r"), std::string::npos) << "bare line breaks must not reach the file";
+    // Every entry, not only the first, names the process, so two runs appending at once are
+    // told apart.
+    const std::string stamp = "\n2026-12-06 10:00:00 [4242]  ";
+    std::size_t entries = 0, tagged = 0;
+    for (std::size_t at = run.log.find("\n2026"); at != std::string::npos;
+         at = run.log.find("\n2026", at + 1), ++entries)
+        tagged += run.log.compare(at, stamp.size(), stamp) == 0;
+    EXPECT_GT(entries, 10u);
+    EXPECT_EQ(tagged, entries);
 }
 
-TEST_F(SetupLog, AnUnwritableLogChangesNothingAndIsGivenUpAtOnce) {
-    SilentRun plain, unlogged;
+// A failed write is tried once more with the next entry, losing nothing; two failures in a row
+// give the log up. No state of the log changes what the run does.
+TEST(SetupLog, AFailedWriteIsRetriedOnceThenTheLogIsGivenUpAndTheRunNeverChanges) {
+    SilentRun plain;
     {
         OsScope scope;
-        prepareKit(scope.fake);
-        plain = runSilently(scope.fake, scope.fake, nullptr);
+        plain = runSilently(scope.fake, "S PROGRAM DB", false);
     }
-    OsScope scope;
-    prepareKit(scope.fake);
-    scope.fake.fault = [](const std::string& name) {
-        return name == "appendFile" ? FakeOs::FaultThrow : FakeOs::FaultNone;
-    };
-    LoggingOs logging(scope.fake, LoggingOs::defaultLogPath(scope.fake), "TSYPRO_3");
-    EXPECT_FALSE(logging.active());
-    unlogged = runSilently(scope.fake, logging, &logging);
-    EXPECT_EQ(unlogged.effects, plain.effects);
-    EXPECT_EQ(unlogged.exitCode, plain.exitCode);
-    EXPECT_EQ(scope.fake.callsNamed("appendFile").size(), 1u) << "one failed write, then silence";
+    struct Case {
+        int failures;  // appendFile calls that fail before the rest succeed
+        FakeOs::Fault how;
+        bool noTemp;
+        int appendCalls;  // -1: one for every entry
+    } cases[] = {{1, FakeOs::FaultReturn, false, -1}, {1, FakeOs::FaultThrow, false, -1},
+                 {1000, FakeOs::FaultReturn, false, 2}, {1000, FakeOs::FaultThrow, false, 2},
+                 {0, FakeOs::FaultNone, true, 0}};
+    for (const Case& c : cases) {
+        OsScope scope;
+        int failed = 0;
+        scope.fake.fault = [&](const std::string& name) {
+            return name == "appendFile" && failed++ < c.failures ? c.how : FakeOs::FaultNone;
+        };
+        if (c.noTemp) scope.fake.temp.clear();
+        SilentRun run = runSilently(scope.fake, "S PROGRAM DB");
+        SCOPED_TRACE(::testing::Message() << c.failures << " failures, fault " << c.how);
+        EXPECT_EQ(run.effects, plain.effects);
+        EXPECT_EQ(run.exitCode, plain.exitCode);
+        int calls = static_cast<int>(scope.fake.callsNamed("appendFile").size());
+        if (c.appendCalls >= 0) EXPECT_EQ(calls, c.appendCalls);
+        else EXPECT_GT(calls, 10);
+        // After one failure the header comes with the next entry: the whole run is there.
+        bool whole = run.log.find("==== TSY Setup 1.6.0") != std::string::npos &&
+                     run.log.find("Result: success, exit code 0") != std::string::npos;
+        EXPECT_EQ(whole, c.appendCalls < 0) << run.log;
+    }
 }
 
-TEST_F(SetupLog, NoTemporaryFolderMeansNoLogAndAnUntouchedRun) {
+TEST(SetupLog, AWrongParameterAndTheAnswersAreRecorded) {
     OsScope scope;
-    prepareKit(scope.fake);
-    scope.fake.temp.clear();
-    std::string path = LoggingOs::defaultLogPath(scope.fake);
-    EXPECT_EQ(path, "");
-    LoggingOs logging(scope.fake, path, "TSYPRO_3");
-    SilentRun run = runSilently(scope.fake, logging, &logging);
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(scope.fake.callsNamed("appendFile").empty());
-}
-
-TEST_F(SetupLog, WrongParameterAndAnswersAreRecorded) {
-    OsScope scope;
-    prepareKit(scope.fake);
-    scope.fake.exe = "TSY Setup";
-    scope.fake.cmdLine = "S X";
     scope.fake.msgBoxAnswers = {mb::AnswerNo};
-    LoggingOs logging(scope.fake, LoggingOs::defaultLogPath(scope.fake), "TSYLITE");
-    SilentRun run = runSilently(scope.fake, logging, &logging);
+    SilentRun run = runSilently(scope.fake, "S X", true, "TSY Setup");
     EXPECT_EQ(run.exitCode, 1639);
-    std::string log = readLog(scope.fake);
-    EXPECT_NE(log.find("Mode: asked at start (TSY Setup)"), std::string::npos);
-    EXPECT_NE(log.find("Edition: TSYLITE (Lite)"), std::string::npos);
-    EXPECT_NE(log.find("Run as Full Install (no = run as update)?\r\n"), std::string::npos);
-    EXPECT_NE(log.find("Answer: No"), std::string::npos);
-    // A multi-line message keeps its lines under its own entry.
-    EXPECT_NE(log.find("Parameter:X\r\n        Sorry this is not a valid Parameter."),
-              std::string::npos);
-    EXPECT_NE(log.find("Result: invalid command line, exit code 1639"), std::string::npos);
+    for (const char* expected :
+         {"Mode: asked at start (TSY Setup)", "Run as Full Install (no = run as update)?\r\n",
+          "Answer: No", "Parameter:X\r\n        Sorry this is not a valid Parameter.",
+          "Result: invalid command line, exit code 1639"})
+        EXPECT_NE(run.log.find(expected), std::string::npos) << expected << "\n" << run.log;
 }
 
 }  // namespace

@@ -59,6 +59,7 @@ public:
     std::string modulePath() override;
     std::string localTime() override;
     bool appendFile(const std::string& path, const std::string& text) override;
+    std::uint32_t processId() override;
 
 private:
     std::string nextAdmitted(bool first);
