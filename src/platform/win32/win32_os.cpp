@@ -92,11 +92,33 @@ std::string Win32Os::commandLine() {
 
 std::string Win32Os::appTitle() { return kAppTitle; }
 
+// LOAD_WITH_ALTERED_SEARCH_PATH: the DLL's own imports are looked for in the system folder
+// too, not beside the program.
 HMODULE loadSystemLibrary(const char* name) {
     char dir[MAX_PATH + 1] = {};
     UINT n = GetSystemDirectoryA(dir, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return nullptr;
-    return LoadLibraryA((std::string(dir, n) + "\\" + name).c_str());
+    return LoadLibraryExA((std::string(dir, n) + "\\" + name).c_str(), nullptr,
+                          LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+// Windows 7 loads these by name, on demand, for a window with visual styles (uxtheme, dwmapi,
+// msimg32, oleacc, comctl32, version), for the compatibility shims (apphelp), for COM's
+// security (cryptbase, cryptsp, sspicli, ntmarta), for the shell's folders and folder browser
+// (userenv, profapi, propsys, linkinfo, ntshrui, cscapi, srvcli, netutils) and for the Installer
+// object (msi). Version 6 of comctl32, which the manifest names, comes from the side-by-side
+// store, never from beside the program; the list holds the system folder's copy that components
+// without that manifest ask for. The Known DLLs (user32, shell32, ole32, clbcatq, setupapi, ...) always come from
+// the system folder, and the on-demand DLLs of later versions (shcore, windows.storage, wldp)
+// do not exist on Windows 7, which alone takes this path.
+const char* const kPreloadedDlls[] = {
+    "uxtheme.dll", "dwmapi.dll",  "msimg32.dll",  "oleacc.dll",  "comctl32.dll", "version.dll",
+    "apphelp.dll", "cryptbase.dll", "cryptsp.dll", "sspicli.dll", "ntmarta.dll", "userenv.dll",
+    "profapi.dll", "propsys.dll", "linkinfo.dll", "ntshrui.dll", "cscapi.dll",   "srvcli.dll",
+    "netutils.dll", "msi.dll",    nullptr};
+
+void preloadSystemDlls() {
+    for (const char* const* name = kPreloadedDlls; *name; ++name) loadSystemLibrary(*name);
 }
 
 // Read from our own version resource through version.dll, loaded here at run time by its full
