@@ -79,7 +79,8 @@ void fitPrompt(HWND dlg, const std::string& text) {
     RECT r = rectIn(dlg, prompt);
     RECT need{0, 0, r.right - r.left, 0};
     HDC dc = GetDC(prompt);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(prompt, WM_GETFONT, 0, 0)));
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(prompt, WM_GETFONT, 0, 0));
+    HGDIOBJ old = SelectObject(dc, font);
     DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
     SelectObject(dc, old);
     ReleaseDC(prompt, dc);

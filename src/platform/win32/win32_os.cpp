@@ -108,9 +108,9 @@ HMODULE loadSystemLibrary(const char* name) {
 // (userenv, profapi, propsys, linkinfo, ntshrui, cscapi, srvcli, netutils) and for the Installer
 // object (msi). Version 6 of comctl32, which the manifest names, comes from the side-by-side
 // store, never from beside the program; the list holds the system folder's copy that components
-// without that manifest ask for. The Known DLLs (user32, shell32, ole32, clbcatq, setupapi, ...) always come from
-// the system folder, and the on-demand DLLs of later versions (shcore, windows.storage, wldp)
-// do not exist on Windows 7, which alone takes this path.
+// without that manifest ask for. The Known DLLs (user32, shell32, ole32, clbcatq, setupapi, ...)
+// always come from the system folder, and the on-demand DLLs of later versions (shcore,
+// windows.storage, wldp) do not exist on Windows 7, which alone takes this path.
 const char* const kPreloadedDlls[] = {
     "uxtheme.dll", "dwmapi.dll",  "msimg32.dll",  "oleacc.dll",  "comctl32.dll", "version.dll",
     "apphelp.dll", "cryptbase.dll", "cryptsp.dll", "sspicli.dll", "ntmarta.dll", "userenv.dll",
