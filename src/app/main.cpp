@@ -21,7 +21,9 @@ namespace {
 // first, so anyone able to drop a file into that folder would get code run as administrator
 // (DLL planting). Before anything else can load a DLL, the search is cut down to the system
 // folder. SetDefaultDllDirectories exists from Windows 8 (and Windows 7 with KB2533623); where
-// it is missing, SetDllDirectory("") at least removes the current folder from the search.
+// it is missing, SetDllDirectory("") only removes the current folder: the program's own folder
+// is still searched first, so the DLLs Windows would load by name for the window, the folder
+// browser and the Installer object are loaded now from the system folder, before any window.
 // The import table itself names only DLLs that Windows always takes from the system folder.
 void restrictDllSearch() {
     using SetDefaultFn = BOOL(WINAPI*)(DWORD);
@@ -30,7 +32,9 @@ void restrictDllSearch() {
                                    GetProcAddress(kernel, "SetDefaultDllDirectories")))
                              : nullptr;
     const DWORD searchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
-    if (!setDefault || !setDefault(searchSystem32)) SetDllDirectoryA("");
+    if (setDefault && setDefault(searchSystem32)) return;
+    SetDllDirectoryA("");
+    tsy::preloadSystemDlls();
 }
 
 // Visual styles for the wizard's controls: comctl32 is not a static import, so it is loaded

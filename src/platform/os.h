@@ -150,8 +150,11 @@ public:
     virtual std::string modulePath() = 0;
     // Local time as "YYYY-MM-DD hh:mm:ss".
     virtual std::string localTime() = 0;
-    // Opens the file for appending (creating it), writes the text and closes it again.
+    // Opens the file for appending (creating it), writes the text and closes it again. Writes
+    // nothing and fails when the name is a link (a reparse point, or a file with other names).
     virtual bool appendFile(const std::string& path, const std::string& text) = 0;
+    // This process's id (GetCurrentProcessId).
+    virtual std::uint32_t processId() = 0;
 };
 
 // The process-wide accessor. app/ sets the Win32 adapters once; test fixtures set the fake.

@@ -65,16 +65,23 @@ std::string LoggingOs::defaultLogPath(Os& os) {
 
 LoggingOs::LoggingOs(Os& inner, std::string logPath, const std::string& appKey)
     : inner_(inner), path_(std::move(logPath)), active_(!path_.empty()) {
+    if (!active_) return;
+    try {
+        pid_ = " [" + std::to_string(inner_.processId()) + "]";
+    } catch (...) {
+    }
     writeHeader(appKey);
 }
 
 void LoggingOs::log(const std::string& entry) {
     if (!active_) return;
+    const bool retry = !pending_.empty();
     try {
-        std::string stamp = inner_.localTime();
-        if (!inner_.appendFile(path_, stamp + "  " + indentLines(entry) + "\r\n")) active_ = false;
+        pending_ += inner_.localTime() + pid_ + "  " + indentLines(entry) + "\r\n";
+        if (inner_.appendFile(path_, pending_)) pending_.clear();
+        else if (retry) active_ = false;
     } catch (...) {
-        active_ = false;
+        if (retry) active_ = false;
     }
 }
 

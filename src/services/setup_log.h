@@ -4,8 +4,10 @@
 // result with the exit code.
 //
 // It is a decorator of the OS boundary, so nothing in start-up, the wizard or the engine knows
-// about it. A log that cannot be opened or written is given up at the first failure: it never
-// stops, slows or changes the run.
+// about it. A write that fails is tried once more with the next entry (nothing is lost when
+// a virus scanner or a second run holds the file for a moment); a second failure in a row gives
+// the log up. It never stops, slows or changes the run. Each entry carries the process id, so
+// that two runs appending at once can be told apart.
 #pragma once
 
 #include <string>
@@ -65,6 +67,7 @@ public:
     bool appendFile(const std::string& path, const std::string& text) override {
         return inner_.appendFile(path, text);
     }
+    std::uint32_t processId() override { return inner_.processId(); }
 
 private:
     void writeHeader(const std::string& appKey);
@@ -73,6 +76,8 @@ private:
     Os& inner_;
     std::string path_;
     bool active_;
+    std::string pid_;      // " [1234]" after each entry's time
+    std::string pending_;  // the entries a failed write left for the next one
     bool resultLogged_ = false;
 };
 

@@ -112,6 +112,8 @@ public:
     std::string modulePath() override;
     std::string localTime() override;
     bool appendFile(const std::string& path, const std::string& text) override;
+    std::uint32_t pid = 4242;
+    std::uint32_t processId() override { return pid; }
 
     static std::string settingKey(const std::string& app, const std::string& section,
                                   const std::string& key);

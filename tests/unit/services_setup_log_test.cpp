@@ -9,145 +9,101 @@
 #include "services/setup_log.h"
 #include "startup/startup.h"
 #include "support/fake_os.h"
-#include "wizard/show.h"
 
 using namespace tsy;
-using tsy::test::Call;
-using tsy::test::FakeOs;
-using tsy::test::OsScope;
+using namespace tsy::test;
 
 namespace {
-
-const char* const LogPath = "C:\\Users\\tester\\Temp\\TSY Setup.log";
 
 struct SilentRun {
     std::vector<std::string> effects;  // what the run did to the system, in order
     std::optional<int> exitCode;
+    std::string log;
 };
 
-void prepareKit(FakeOs& fake) {
+// "Setup.exe S PROGRAM DB OL", the database package failing, through the log or without it.
+SilentRun runSilently(FakeOs& fake, bool logged = true) {
+    fake.onCreateProcess = [](const std::string&, const std::string& cmd) {
+        return ProcessResult{true, true, cmd.find("tsy3db") != std::string::npos ? 1603u : 0u};
+    };
     fake.addFolder("C:\\Users\\tester\\Temp");
     fake.addFile("C:\\Kit\\tsy3p.msi");
     fake.addFile("C:\\Kit\\tsy3db.msi");
     fake.exe = "Setup";
     fake.cmdLine = "S PROGRAM DB OL";
-    fake.specialFolders[csidl::ProgramFilesX86] = "C:\\Program Files (x86)";
-    fake.specialFolders[csidl::SystemX86] = "C:\\windows\\syswow64";
     fake.folderPaths[csidl::CommonAppData] = "C:\\ProgramData";
-}
-
-SilentRun runSilently(FakeOs& fake, Os& through, LoggingOs* logging) {
-    setOs(&through);
+    LoggingOs logging(fake, LoggingOs::defaultLogPath(fake), "TSYPRO_3");
+    setOs(logged ? static_cast<Os*>(&logging) : &fake);
     SilentRun r;
     try {
         r.exitCode = Main("TSYPRO_3");
-        if (logging && r.exitCode) logging->logResult(*r.exitCode);
+        logging.logResult(*r.exitCode);
     } catch (const ProcessEnded& e) {
         r.exitCode = e.exitCode;
     }
-    for (const Call& c : fake.calls)
-        if (c.name == "createProcess" || c.name == "shellExecute" || c.name == "saveSetting" ||
-            c.name == "msgBox" || c.name == "moveFile")
-            r.effects.push_back(c.str());
     setOs(&fake);
+    for (const auto& c : fake.calls)
+        if (c.name == "createProcess" || c.name == "shellExecute" || c.name == "saveSetting" ||
+            c.name == "msgBox")
+            r.effects.push_back(c.str());
+    std::ostringstream log;
+    log << std::ifstream(fake.hostPath(LoggingOs::defaultLogPath(fake)), std::ios::binary).rdbuf();
+    r.log = log.str();
     return r;
 }
 
-std::string readLog(FakeOs& fake) {
-    std::ifstream in(fake.hostPath(LogPath), std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-struct SetupLog : ::testing::Test {
-    void SetUp() override { resetWizard(); }
-    void TearDown() override { resetWizard(); }
-};
-
-TEST_F(SetupLog, SilentInstallationIsToldFromHeaderToResult) {
+TEST(SetupLog, ARunIsToldFromHeaderToResultEachEntryWithItsProcessId) {
     OsScope scope;
-    prepareKit(scope.fake);
-    scope.fake.onCreateProcess = [](const std::string&, const std::string& cmd) {
-        return ProcessResult{true, true, cmd.find("tsy3db") != std::string::npos ? 1603u : 0u};
-    };
-    LoggingOs logging(scope.fake, LoggingOs::defaultLogPath(scope.fake), "TSYPRO_3");
-    SilentRun run = runSilently(scope.fake, logging, &logging);
+    SilentRun run = runSilently(scope.fake);
     ASSERT_EQ(run.exitCode, 1603);
-
-    std::string log = readLog(scope.fake);
-    for (const char* expected : {
-             "==== TSY Setup 1.6.0\r\n",
-             "Program: C:\\Kit\\Setup.exe\r\n",
-             "Command line: S PROGRAM DB OL\r\n",
-             "Mode: install\r\n",
-             "Edition: TSYPRO_3 (Professional)\r\n",
-             "Windows: 2 6.1.7601 Service Pack 1\r\n",
-             "Process: msiexec.exe /I \"C:\\Kit\\tsy3p.msi\"ALLUSERS=2  TARGETDIR=",
-             "Result: exit code 0\r\n",
-             "Result: exit code 1603\r\n",
-             "Setting TSYPRO_3\\StartUp\\DBPath = \"C:\\ProgramData\\Tessary Data\\MainDB\\\"",
-             "Shell open: C:\\windows\\system32\\regsvr32.exe /s ",
-             "Returned: 42 (started)",
-             "Result: failed, exit code 1603\r\n",
-         }) {
-        EXPECT_NE(log.find(expected), std::string::npos) << "missing: " << expected << "\n" << log;
-    }
-    // The failed database step's message, with its answer, and every line of it kept together.
-    EXPECT_NE(log.find("Answer: OK"), std::string::npos);
-    EXPECT_EQ(log.find("\r\r"), std::string::npos) << "bare line breaks must not reach the file";
+    const std::string entry = "\r\n2026-12-06 10:00:00 [4242]  ", more = "\r\n        ";
+    const std::string dir = "C:\\windows\\system32";
+    for (const std::string& expected :
+         {"2026-12-06 10:00:00 [4242]  ==== TSY Setup 1.6.0" + more +
+              "Program: C:\\Kit\\Setup.exe" + more + "Command line: S PROGRAM DB OL" + more +
+              "Mode: install" + more + "Edition: TSYPRO_3 (Professional)" + more +
+              "Windows: 2 6.1.7601 Service Pack 1",
+          entry + "Process: msiexec.exe /I \"C:\\Kit\\tsy3db.msi\"ALLUSERS=2  TARGETDIR=" +
+              "\"C:\\ProgramData\" /qn" + more + "Program file: " + dir + "\\msiexec.exe" + more +
+              "Folder: " + dir + more + "Result: exit code 1603" + entry,
+          entry + "Message box: Windows Installer could not complete the installation of:" + more +
+              "C:\\Kit\\tsy3db.msi" + more + "(error 1603)" + more + "Answer: OK" + entry,
+          entry + "Result: failed, exit code 1603\r\n"})
+        EXPECT_NE(run.log.find(expected), std::string::npos) << expected << "\n" << run.log;
 }
 
-TEST_F(SetupLog, AnUnwritableLogChangesNothingAndIsGivenUpAtOnce) {
-    SilentRun plain, unlogged;
-    {
+// A failed write is tried once more with the next entry, losing nothing; two failures in a row
+// give the log up. No state of the log changes what the run does.
+TEST(SetupLog, AFailedWriteIsRetriedOnceThenTheLogIsGivenUpAndTheRunNeverChanges) {
+    const SilentRun plain = [] {
         OsScope scope;
-        prepareKit(scope.fake);
-        plain = runSilently(scope.fake, scope.fake, nullptr);
+        return runSilently(scope.fake, false);
+    }();
+    const struct {
+        int failures;  // the first appendFile calls that fail
+        FakeOs::Fault how;
+        bool temp;
+        int appendCalls;  // -1: one for every entry
+    } cases[] = {{1, FakeOs::FaultReturn, true, -1}, {1, FakeOs::FaultThrow, true, -1},
+                 {1000, FakeOs::FaultReturn, true, 2}, {1000, FakeOs::FaultThrow, true, 2},
+                 {0, FakeOs::FaultNone, false, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.failures << " failures, fault " << c.how);
+        OsScope scope;
+        int failed = 0;
+        scope.fake.fault = [&](const std::string& name) {
+            return name == "appendFile" && failed++ < c.failures ? c.how : FakeOs::FaultNone;
+        };
+        if (!c.temp) scope.fake.temp.clear();
+        SilentRun run = runSilently(scope.fake);
+        EXPECT_EQ(run.effects, plain.effects);
+        EXPECT_EQ(run.exitCode, plain.exitCode);
+        const int calls = static_cast<int>(scope.fake.callsNamed("appendFile").size());
+        EXPECT_EQ(calls > 10 ? -1 : calls, c.appendCalls);
+        const bool whole = run.log.find("==== TSY Setup") != std::string::npos &&
+                           run.log.find("Result: failed, exit code 1603") != std::string::npos;
+        EXPECT_EQ(whole, c.appendCalls < 0) << run.log;
     }
-    OsScope scope;
-    prepareKit(scope.fake);
-    scope.fake.fault = [](const std::string& name) {
-        return name == "appendFile" ? FakeOs::FaultThrow : FakeOs::FaultNone;
-    };
-    LoggingOs logging(scope.fake, LoggingOs::defaultLogPath(scope.fake), "TSYPRO_3");
-    EXPECT_FALSE(logging.active());
-    unlogged = runSilently(scope.fake, logging, &logging);
-    EXPECT_EQ(unlogged.effects, plain.effects);
-    EXPECT_EQ(unlogged.exitCode, plain.exitCode);
-    EXPECT_EQ(scope.fake.callsNamed("appendFile").size(), 1u) << "one failed write, then silence";
-}
-
-TEST_F(SetupLog, NoTemporaryFolderMeansNoLogAndAnUntouchedRun) {
-    OsScope scope;
-    prepareKit(scope.fake);
-    scope.fake.temp.clear();
-    std::string path = LoggingOs::defaultLogPath(scope.fake);
-    EXPECT_EQ(path, "");
-    LoggingOs logging(scope.fake, path, "TSYPRO_3");
-    SilentRun run = runSilently(scope.fake, logging, &logging);
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(scope.fake.callsNamed("appendFile").empty());
-}
-
-TEST_F(SetupLog, WrongParameterAndAnswersAreRecorded) {
-    OsScope scope;
-    prepareKit(scope.fake);
-    scope.fake.exe = "TSY Setup";
-    scope.fake.cmdLine = "S X";
-    scope.fake.msgBoxAnswers = {mb::AnswerNo};
-    LoggingOs logging(scope.fake, LoggingOs::defaultLogPath(scope.fake), "TSYLITE");
-    SilentRun run = runSilently(scope.fake, logging, &logging);
-    EXPECT_EQ(run.exitCode, 1639);
-    std::string log = readLog(scope.fake);
-    EXPECT_NE(log.find("Mode: asked at start (TSY Setup)"), std::string::npos);
-    EXPECT_NE(log.find("Edition: TSYLITE (Lite)"), std::string::npos);
-    EXPECT_NE(log.find("Run as Full Install (no = run as update)?\r\n"), std::string::npos);
-    EXPECT_NE(log.find("Answer: No"), std::string::npos);
-    // A multi-line message keeps its lines under its own entry.
-    EXPECT_NE(log.find("Parameter:X\r\n        Sorry this is not a valid Parameter."),
-              std::string::npos);
-    EXPECT_NE(log.find("Result: invalid command line, exit code 1639"), std::string::npos);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Dialogs: the message box, our own input box, the shell's folder browser and the pointer.
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32/win32_os.h"
@@ -63,12 +64,50 @@ struct InputBoxData {
     std::string answer;
 };
 
+RECT rectIn(HWND dlg, HWND child) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The prompt gets the height its text needs at its width, measured as the static control draws
+// it (the msiexec option prompts have ten lines, the last one the question); the text field
+// moves down and the box grows by the same amount.
+void fitPrompt(HWND dlg, const std::string& text) {
+    HWND prompt = GetDlgItem(dlg, IdPrompt);
+    RECT r = rectIn(dlg, prompt);
+    RECT need{0, 0, r.right - r.left, 0};
+    HDC dc = GetDC(prompt);
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(prompt, WM_GETFONT, 0, 0));
+    HGDIOBJ old = SelectObject(dc, font);
+    DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    SelectObject(dc, old);
+    ReleaseDC(prompt, dc);
+    const int grow = need.bottom - (r.bottom - r.top);
+    if (grow <= 0) return;
+    SetWindowPos(prompt, nullptr, 0, 0, r.right - r.left, need.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    HWND edit = GetDlgItem(dlg, IdText);
+    RECT e = rectIn(dlg, edit);
+    SetWindowPos(edit, nullptr, e.left, e.top + grow, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT w{};
+    GetWindowRect(dlg, &w);
+    SetWindowPos(dlg, nullptr, w.left, std::max(0L, w.top - grow / 2), w.right - w.left,
+                 w.bottom - w.top + grow, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL CALLBACK disableEnabled(HWND w, LPARAM list) {
+    if (!EnableWindow(w, FALSE)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+    return TRUE;
+}
+
 INT_PTR CALLBACK inputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
         auto* d = reinterpret_cast<InputBoxData*>(lp);
         SetWindowLongPtrA(dlg, DWLP_USER, lp);
         SetWindowTextA(dlg, d->title);
         SetDlgItemTextA(dlg, IdPrompt, d->prompt->c_str());
+        fitPrompt(dlg, *d->prompt);
         SetDlgItemTextA(dlg, IdText, d->text->c_str());
         HWND edit = GetDlgItem(dlg, IdText);
         SendMessageA(edit, EM_SETSEL, 0, -1);
@@ -113,9 +152,22 @@ std::string Win32Os::inputBox(const std::string& prompt, const std::string& titl
     t.add(ClassButton, IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 192, 25, 53, 14, L"Cancel");
     t.add(ClassEdit, IdText, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 74, 238, 13, L"");
     InputBoxData d{&prompt, titleOr(title), &defaultText, std::string()};
-    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), t.get(), GetActiveWindow(), inputBoxProc,
+    // Modal to the whole program like the message box: an active window is the owner and is
+    // disabled by the dialog; without one, this thread's windows are disabled here, as a
+    // task-modal message box does, so that no click reaches the wizard behind the box.
+    HWND owner = GetActiveWindow();
+    std::vector<HWND> disabled;
+    if (!owner)
+        EnumThreadWindows(GetCurrentThreadId(), disableEnabled,
+                          reinterpret_cast<LPARAM>(&disabled));
+    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), t.get(), owner, inputBoxProc,
                             reinterpret_cast<LPARAM>(&d));
+    for (auto w = disabled.rbegin(); w != disabled.rend(); ++w) EnableWindow(*w, TRUE);
     return d.answer;
+}
+
+bool acceptsUserClose(HWND window) {
+    return IsWindowEnabled(window) && IsWindowVisible(window);
 }
 
 std::string Win32Os::browseForFolder(std::uintptr_t owner, const std::string& title,

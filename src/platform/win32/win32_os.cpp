@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/runtime_error.h"
@@ -91,11 +92,33 @@ std::string Win32Os::commandLine() {
 
 std::string Win32Os::appTitle() { return kAppTitle; }
 
+// LOAD_WITH_ALTERED_SEARCH_PATH: the DLL's own imports are looked for in the system folder
+// too, not beside the program.
 HMODULE loadSystemLibrary(const char* name) {
     char dir[MAX_PATH + 1] = {};
     UINT n = GetSystemDirectoryA(dir, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return nullptr;
-    return LoadLibraryA((std::string(dir, n) + "\\" + name).c_str());
+    return LoadLibraryExA((std::string(dir, n) + "\\" + name).c_str(), nullptr,
+                          LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+// Windows 7 loads these by name, on demand, for a window with visual styles (uxtheme, dwmapi,
+// msimg32, oleacc, comctl32, version), for the compatibility shims (apphelp), for COM's
+// security (cryptbase, cryptsp, sspicli, ntmarta), for the shell's folders and folder browser
+// (userenv, profapi, propsys, linkinfo, ntshrui, cscapi, srvcli, netutils) and for the Installer
+// object (msi). Version 6 of comctl32, which the manifest names, comes from the side-by-side
+// store, never from beside the program; the list holds the system folder's copy that components
+// without that manifest ask for. The Known DLLs (user32, shell32, ole32, clbcatq, setupapi, ...)
+// always come from the system folder, and the on-demand DLLs of later versions (shcore,
+// windows.storage, wldp) do not exist on Windows 7, which alone takes this path.
+const char* const kPreloadedDlls[] = {
+    "uxtheme.dll", "dwmapi.dll",  "msimg32.dll",  "oleacc.dll",  "comctl32.dll", "version.dll",
+    "apphelp.dll", "cryptbase.dll", "cryptsp.dll", "sspicli.dll", "ntmarta.dll", "userenv.dll",
+    "profapi.dll", "propsys.dll", "linkinfo.dll", "ntshrui.dll", "cscapi.dll",   "srvcli.dll",
+    "netutils.dll", "msi.dll",    nullptr};
+
+void preloadSystemDlls() {
+    for (const char* const* name = kPreloadedDlls; *name; ++name) loadSystemLibrary(*name);
 }
 
 // Read from our own version resource through version.dll, loaded here at run time by its full
@@ -137,25 +160,29 @@ void Win32Os::endProcess(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)
 
 // ------------------------------------------------------------------------------ settings
 
+// The size a first call reports may not be enough for the second: under the UTF-8 code page a
+// character that takes two bytes in the registry's UTF-16 takes up to three here, and another
+// program may write a longer value in between. The call is repeated with the size it asks for.
 std::string Win32Os::getSetting(const std::string& app, const std::string& section,
                                 const std::string& key) {
     HKEY hk = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey(app, section).c_str(), 0, KEY_QUERY_VALUE,
                       &hk) != ERROR_SUCCESS)
         return "";
-    std::string value;
+    std::string value(MAX_PATH, '\0');
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(hk, key.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0) {
-        value.resize(size);
-        if (RegQueryValueExA(hk, key.c_str(), nullptr, &type,
-                             reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS)
-            size = 0;
-        value.resize(size);
-        std::size_t nul = value.find('\0');
-        if (nul != std::string::npos) value.resize(nul);
+    LONG rc = ERROR_MORE_DATA;
+    for (int attempt = 0; attempt < 4 && rc == ERROR_MORE_DATA; ++attempt) {
+        size = static_cast<DWORD>(value.size());
+        rc = RegQueryValueExA(hk, key.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value[0]),
+                              &size);
+        if (rc == ERROR_MORE_DATA) value.resize(std::max<std::size_t>(size, value.size() * 2));
     }
     RegCloseKey(hk);
+    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return "";
+    value.resize(std::min<std::size_t>(size, value.size()));
+    std::size_t nul = value.find('\0');
+    if (nul != std::string::npos) value.resize(nul);
     return value;
 }
 
@@ -382,14 +409,24 @@ std::string Win32Os::localTime() {
     return buf;
 }
 
+// Run as SYSTEM the temporary folder is C:\Windows\Temp, where every user may create files: a
+// hard link or a reparse point named like the log, placed there first, would have a privileged
+// run append to a file of that user's choosing. The log is opened without following reparse
+// points and written only when the handle is a plain file with one name.
 bool Win32Os::appendFile(const std::string& path, const std::string& text) {
-    HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
     DWORD written = 0;
-    BOOL ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    BOOL ok = GetFileInformationByHandle(h, &info) && info.nNumberOfLinks == 1 &&
+              !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+              WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     CloseHandle(h);
     return ok && written == text.size();
 }
+
+std::uint32_t Win32Os::processId() { return GetCurrentProcessId(); }
 
 }  // namespace tsy

@@ -59,6 +59,7 @@ public:
     std::string modulePath() override;
     std::string localTime() override;
     bool appendFile(const std::string& path, const std::string& text) override;
+    std::uint32_t processId() override;
 
 private:
     std::string nextAdmitted(bool first);
@@ -78,6 +79,17 @@ std::string moduleFilePath();
 // Loads a DLL by its full path in the system folder (never by a bare name, which would answer
 // with any module of that name already loaded, or search beside the program).
 HMODULE loadSystemLibrary(const char* name);
+
+// Where the DLL search cannot be cut down to the system folder (Windows 7 without
+// SetDefaultDllDirectories), the program's own folder is searched before it. Loading now, by
+// full path, the DLLs that Windows would load by name later makes those later loads find them
+// in memory: a copy planted beside the setup is never reached. kPreloadedDlls ends with nullptr.
+extern const char* const kPreloadedDlls[];
+void preloadSystemDlls();
+
+// Whether a close request (WM_CLOSE) to a top-level window is to be acted on: not while the
+// window is disabled under a modal box, nor while it is hidden.
+bool acceptsUserClose(HWND window);
 
 // The command-line text after the program's name (quoted or not) and the blanks behind it.
 std::string argumentsOf(const std::string& fullCommandLine);

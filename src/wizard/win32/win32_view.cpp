@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/win32/win32_os.h"
 #include "wizard/form_model.h"
 #include "wizard/show.h"
 
@@ -26,6 +27,8 @@ constexpr int FirstControlId = 1000;
 // The program's icon in the resource script.
 constexpr int ProgramIconId = 1;
 constexpr int IconPixels = 32;  // the icon's natural size at 96 dpi
+// Sent when the window moves to a monitor of another scale, or the scale changes (Windows 8.1).
+constexpr UINT WmDpiChanged = 0x02E0;
 
 COLORREF toColorRef(Colour c) {
     // The toolkit stores system colours as 0x80000000 + the system colour index.
@@ -47,6 +50,7 @@ public:
     void onZOrder(const Control& control) override;
     void onFocus(const Control& control) override;
     void onUnload() override;
+    void onDpiChanged(int dpi, const RECT& suggested);
 
     LRESULT formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -98,7 +102,7 @@ private:
     std::map<const Control*, HWND> windows_;
     std::map<HWND, Control*> controls_;
     std::map<int, Control*> ids_;
-    std::map<std::tuple<std::string, double, bool, bool>, HFONT> fonts_;
+    std::map<std::tuple<int, std::string, double, bool, bool>, HFONT> fonts_;  // dpi first
     std::map<COLORREF, HBRUSH> brushes_;
     std::map<std::string, std::string> faces_;
 };
@@ -182,6 +186,18 @@ HWND Win32View::createFormWindow() {
                                       nullptr, nullptr, 0);
 }
 
+// The form lays itself out by the DPI (WM_DPICHANGED below); the dialog manager must not scale
+// it a second time (Windows 10 1703 scales per-monitor dialogs itself). Absent before then.
+void keepDialogScalingOurs(HWND hwnd) {
+    using BehaviorFn = BOOL(WINAPI*)(HWND, int, int);
+    const int disableAll = 1;  // DDC_DISABLE_ALL
+    HMODULE user = GetModuleHandleA("user32.dll");
+    auto set = user ? reinterpret_cast<BehaviorFn>(reinterpret_cast<void*>(
+                          GetProcAddress(user, "SetDialogDpiChangeBehavior")))
+                    : nullptr;
+    if (set) set(hwnd, disableAll, disableAll);
+}
+
 int systemDpi(HWND hwnd) {
     // GetDpiForWindow exists from Windows 10 1607; before that the screen's LOGPIXELSX is the
     // DPI that every window of the process is drawn at.
@@ -205,6 +221,7 @@ void Win32View::onLoad(Form& form) {
     form_ = &form;
     hwnd_ = createFormWindow();
     if (!hwnd_) return;
+    keepDialogScalingOurs(hwnd_);
     dpi_ = systemDpi(hwnd_);
     controls_[hwnd_] = &form.window();
     windows_[&form.window()] = hwnd_;
@@ -246,7 +263,7 @@ std::string Win32View::faceFor(const std::string& name) {
 }
 
 HFONT Win32View::fontFor(const Font& f) {
-    auto key = std::make_tuple(f.name, f.size, f.bold, f.italic);
+    auto key = std::make_tuple(dpi_, f.name, f.size, f.bold, f.italic);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
     LOGFONTA lf{};
@@ -495,6 +512,22 @@ void Win32View::onUnload() {
     PostQuitMessage(0);
 }
 
+// Dragged to a monitor of another scale: fonts for the new DPI, every control placed again by
+// it, and the window in the rectangle the system suggests (it keeps the window under the
+// pointer and on that monitor).
+void Win32View::onDpiChanged(int dpi, const RECT& suggested) {
+    Applying guard(applying_);
+    dpi_ = dpi > 0 ? dpi : 96;
+    for (const auto& [control, h] : windows_) {
+        if (control->type() == ControlType::Window) continue;
+        SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(control->font)), FALSE);
+        place(*control);
+    }
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 // ------------------------------------------------------------------- windows -> model
 
 void Win32View::handleCommand(WPARAM wp, LPARAM lp) {
@@ -613,7 +646,14 @@ LRESULT Win32View::formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_CLOSE:
             // The close box and the system menu: the form's close request ends the process.
-            if (form_ && !applying_) form_->userClose();
+            // The same message also comes from outside (taskkill without /f, a log-off, a
+            // deployment tool) while a message box of the engine is up or the wizard is hidden
+            // during a run: ending then would cut the run short and report a failure as a
+            // cancel, so it is acted on only while the user could have clicked the close box.
+            if (form_ && !applying_ && acceptsUserClose(hwnd)) form_->userClose();
+            return 0;
+        case WmDpiChanged:
+            if (lp) onDpiChanged(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
             return 0;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
