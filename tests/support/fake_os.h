@@ -1,6 +1,6 @@
 // A recording fake of the operating system: every call is recorded in order with its
-// arguments, and every answer is scripted. Files live in a real temporary folder, with
-// Windows paths mapped onto it ("C:\A\b.txt" -> <root>/C/A/b.txt) and names matched
+// arguments and answer, and every answer is scripted. Files live in a real temporary folder,
+// with Windows paths mapped onto it ("C:\A\b.txt" -> <root>/C/A/b.txt) and names matched
 // ignoring case, so that listing, renaming and creating behave as on a real disk.
 #pragma once
 
@@ -21,7 +21,7 @@ namespace tsy::test {
 struct Call {
     std::string name;
     std::vector<std::string> args;
-    std::string result;
+    std::string result;       // the answer; "failed" / "raised" when a fault was injected
     std::string str() const;  // name(arg1|arg2|...) -> result
 };
 
@@ -45,8 +45,7 @@ public:
     std::string cmdLine;
     std::string title = "TSY Setup";
     AppVersion version{1, 6, 0};
-    std::map<std::string, std::string> settings;  // key: app\section\key, lower case
-    std::set<std::string> unwritableSettings;       // same keys: saveSetting fails
+    std::map<std::string, std::string> settings;  // key: settingKey(app, section, key)
     std::map<int, std::string> specialFolders;      // SHGetSpecialFolderPathA answers
     std::map<int, std::string> folderPaths;         // SHGetFolderPathA answers (0 = S_OK)
     std::string sysDir = "C:\\windows\\system32";
@@ -62,19 +61,19 @@ public:
     // it raise a run-time error.
     enum Fault { FaultNone = 0, FaultReturn = 1, FaultThrow = 2 };
     std::function<Fault(const std::string& name)> fault;
-    std::optional<int> endedWith;
     std::string temp = "C:\\Users\\tester\\Temp";
     std::string clock = "2026-12-06 10:00:00";
 
     // ---- files ----
-    std::filesystem::path root() const { return root_; }
     std::filesystem::path hostPath(const std::string& windowsPath) const;
     void addFile(const std::string& windowsPath, const std::string& content = "");
-    void addFolder(const std::string& windowsPath);
-    void markHidden(const std::string& windowsPath);
-    void markSystem(const std::string& windowsPath);
+    void addFolder(const std::string& windowsPath) { std::filesystem::create_directories(hostPath(windowsPath)); }
+    void markHidden(const std::string& windowsPath) { hidden_.insert(hostPath(windowsPath)); }
     bool exists(const std::string& windowsPath) const;
     std::vector<std::string> listFolder(const std::string& windowsPath) const;  // sorted names
+
+    static std::string settingKey(const std::string& app, const std::string& section,
+                                  const std::string& key);
 
     // ---- Os ----
     int msgBox(const std::string& text, int style, const std::string& title) override;
@@ -82,19 +81,19 @@ public:
                          const std::string& defaultText) override;
     std::string browseForFolder(std::uintptr_t owner, const std::string& title, unsigned flags,
                                 int rootCsidl) override;
-    void setDefaultMousePointer() override;
-    std::string exeName() override;
-    std::string appPath() override;
-    std::string commandLine() override;
-    std::string appTitle() override;
-    AppVersion appVersion() override;
+    void setDefaultMousePointer() override { call("setDefaultMousePointer", {}, 0, [] { return 0; }); }
+    std::string exeName() override { return text("exeName", {}, exe); }
+    std::string appPath() override { return text("appPath", {}, folder); }
+    std::string commandLine() override { return text("commandLine", {}, cmdLine); }
+    std::string appTitle() override { return text("appTitle", {}, title); }
+    AppVersion appVersion() override { return call("appVersion", {}, AppVersion{}, [&] { return version; }); }
     void endProcess(int exitCode) override;
     std::string getSetting(const std::string& app, const std::string& section,
                            const std::string& key) override;
     bool saveSetting(const std::string& app, const std::string& section, const std::string& key,
                      const std::string& value) override;
     std::string dirFirst(const std::string& pattern, int attributeMask) override;
-    std::string dirNext() override;
+    std::string dirNext() override { return call("dirNext", {}, std::string(), [&] { return nextListed(); }); }
     bool createFolder(const std::string& path) override;
     bool createEmptyFile(const std::string& path) override;
     bool moveFile(const std::string& from, const std::string& to) override;
@@ -105,33 +104,44 @@ public:
                       int showCommand) override;
     std::string specialFolderPath(int csidl) override;
     FolderPathResult folderPath(int csidl) override;
-    std::string systemDirectory() override;
-    WinVersion versionEx() override;
+    std::string systemDirectory() override { return text("systemDirectory", {}, sysDir); }
+    WinVersion versionEx() override { return call("versionEx", {}, WinVersion{}, [&] { return winVersion; }); }
     long productState(const std::string& productCode) override;
-    std::string tempFolder() override;
+    std::string tempFolder() override { return text("tempFolder", {}, temp); }
     std::string modulePath() override;
-    std::string localTime() override;
+    std::string localTime() override { return text("localTime", {}, clock); }
     bool appendFile(const std::string& path, const std::string& text) override;
 
-    static std::string settingKey(const std::string& app, const std::string& section,
-                                  const std::string& key);
-
 private:
-    Call& record(std::string name, std::vector<std::string> args);
-    bool failing(const std::string& name);  // throws for FaultThrow
-    std::optional<std::filesystem::path> resolve(const std::string& windowsPath) const;
-    int attributesOf(const std::filesystem::path& p) const;
+    // Records the call; a fault makes it return `failed` (or raise), otherwise `answer` answers.
+    template <typename T, typename F>
+    T call(std::string name, std::vector<std::string> args, T failed, F answer) {
+        calls.push_back(Call{std::move(name), std::move(args), {}});
+        if (faulted()) return failed;
+        T value = answer();
+        calls.back().result = shown(value);
+        return value;
+    }
+    std::string text(std::string name, std::vector<std::string> args, const std::string& value) {
+        return call(std::move(name), std::move(args), std::string(), [&] { return value; });
+    }
+    bool faulted();  // asks `fault` about the call just recorded; throws for FaultThrow
+    static std::string shown(const std::string& s) { return s; }
+    static std::string shown(bool b) { return b ? "true" : "false"; }
+    static std::string shown(long n) { return std::to_string(n); }
+    static std::string shown(int n) { return std::to_string(n); }
+    static std::string shown(const ProcessResult& r) { return r.created ? "exit " + std::to_string(r.exitCode) : "not created"; }
+    static std::string shown(const FolderPathResult& r) { return r.path; }
+    template <typename T> static std::string shown(const T&) { return ""; }
+    std::string nextListed();
 
     std::filesystem::path root_;
-    std::set<std::string> hidden_;  // host paths
-    std::set<std::string> system_;
-    std::string nextListed();
-    std::vector<std::string> listing_;  // "." and ".." of a folder's contents
-    std::size_t listingPos_ = 0;
+    std::set<std::filesystem::path> hidden_;
+    // The open directory listing: folder, name pattern, mask, the last name handed out.
     std::optional<std::filesystem::path> listDir_;
-    std::string listPattern_;
+    std::string listPattern_, lastListed_;
     int listMask_ = 0;
-    std::string lastListed_;
+    std::deque<std::string> dots_;  // "." and ".." of a folder's contents
 };
 
 // Installs a FakeOs as the process's OS for the life of a test and resets the installer state.
@@ -141,7 +151,5 @@ public:
     ~OsScope();
     FakeOs fake;
 };
-
-bool wildcardMatch(const std::string& pattern, const std::string& name);  // * and ?, no case
 
 }  // namespace tsy::test

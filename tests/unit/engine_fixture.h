@@ -1,119 +1,113 @@
-// Shared set-up for the installation engine's tests: an edition configured as start-up does,
-// the packages beside the setup program, and readable digests of what the engine asked the
-// OS to do.
+// The installation engine against the recording fake: a request in the command line's own
+// words ("S REPAIR PROGRAM DB"), and the run's trail out, one line per effect in order:
+//   run <msiexec.exe command line>     open <file> <parameters> @<folder>
+//   save <key>=<value>                 box <text> [#<style>] [[<title>]]
+//   ask <default answer>               move <from> -> <to>
+// The Windows system folder (GetSystemDirectory) and the setup's own system folder differ, as
+// for a 32-bit setup on 64-bit Windows; the trail writes them <win> and <sys>.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "engine/engine.h"
-#include "platform/os.h"
 #include "startup/startup.h"
 #include "state/state.h"
 #include "support/fake_os.h"
 
 namespace tsy::test {
 
-inline const std::string kSys = "C:\\windows\\system32";
-inline const std::string kProgramFolder = "C:\\Apps\\TSY";
-inline const std::string kDBFolder = "D:\\Data\\Tessary Data";
+using Lines = std::vector<std::string>;
 
-struct Request {
-    bool program = false;
-    bool db = false;
-    bool email = false;
-    bool repair = false;
-    bool remove = false;
-};
-
-inline constexpr Request kProgramDB{true, true, false, false, false};
-inline constexpr Request kProgramDBOL{true, true, true, false, false};
-inline constexpr Request kRepair{true, true, false, true, false};
-inline constexpr Request kRemove{true, true, false, false, true};
+inline bool hasWord(const std::string& words, const std::string& word) {
+    return (" " + words + " ").find(" " + word + " ") != std::string::npos;
+}
 
 class EngineTest : public ::testing::Test {
 protected:
     OsScope scope;
     FakeOs& fake = scope.fake;
-    bool fullUI = false;
-    bool dbFullUI = false;
 
-    void SetUp() override {
-        edition("TSYPRO_3");
-        addPackages();
-    }
+    void SetUp() override { reset(); }
 
-    // As start-up leaves the state: run mode first, then the key, then the folders.
-    void edition(const std::string& key, bool update = false) {
+    // A fresh machine: the edition as start-up leaves it, the packages beside the setup.
+    void reset(const std::string& key = "TSYPRO_3", bool update = false) {
+        std::filesystem::remove_all(fake.hostPath("C:\\"));
+        std::filesystem::remove_all(fake.hostPath("D:\\"));
+        fake.calls.clear();
+        fake.settings.clear();
+        fake.productStates.clear();
+        fake.msgBoxAnswers.clear();
+        fake.inputBoxAnswers.clear();
+        fake.onCreateProcess = nullptr;
+        fake.onShellExecute = nullptr;
+        fake.fault = nullptr;
+        fake.exe = "Update";
+        fake.folder = "C:\\Kit";
+        fake.winVersion.major = 6;
+        fake.sysDir = "C:\\Windows\\System32";
+        resetSystemState();
         sys().gbUpdate = update;
         configureEdition(key);
-        sys().gsSystemDir = kSys;
-        sys().gsInstallPath = kProgramFolder;
-        sys().gsDBPath = kDBFolder;
-        fake.sysDir = kSys;
+        sys().gsSystemDir = "C:\\Windows\\SysWOW64";
+        sys().gsInstallPath = "C:\\App";
+        sys().gsDBPath = "D:\\Data\\Tessary Data";
+        for (const char* p : {"tsy3p", "tsy3db", "tsy3l", "tsy3dbl"})
+            for (const char* suffix : {".msi", "_update.msi"}) fake.addFile(std::string("C:\\Kit\\") + p + suffix);
     }
 
-    void addPackages(const std::string& folder = "C:\\Kit") {
-        for (const char* name : {"tsy3p.msi", "tsy3db.msi", "tsy3p_update.msi", "tsy3db_update.msi",
-                                 "tsy3l.msi", "tsy3dbl.msi", "tsy3l_update.msi", "tsy3dbl_update.msi"})
-            fake.addFile(folder + "\\" + name);
+    // Installed packages, in the request's words: "PROGRAM DB".
+    void installed(const std::string& words) {
+        fake.productStates[sys().gsProdID] = hasWord(words, "PROGRAM") ? 5 : -1;
+        fake.productStates[sys().gsDBProdID] = hasWord(words, "DB") ? 3 : -1;
     }
 
-    void installed(bool program, bool db) {
-        fake.productStates[sys().gsProdID] = program ? 5 : -1;
-        fake.productStates[sys().gsDBProdID] = db ? 3 : -1;
-    }
-
-    InstallOutcome run(const Request& r) {
-        bool p = r.program, d = r.db, e = r.email, rep = r.repair, rem = r.remove;
-        fullUI = dbFullUI = false;
+    InstallOutcome run(const std::string& request) {
+        sys().gbSilent = sys().gbSilent || hasWord(request, "S");
+        sys().gbDebug = sys().gbDebug || hasWord(request, "DEBUG");
+        bool p = hasWord(request, "PROGRAM"), d = hasWord(request, "DB"), e = hasWord(request, "OL"),
+             rep = hasWord(request, "REPAIR"), rem = hasWord(request, "REMOVE"), ui = false, dbUi = false;
         InstallOutcome outcome = InstallOutcome::Succeeded;
-        bool ok = SYS_Install(p, d, e, rep, rem, fullUI, dbFullUI, &outcome);
+        const bool ok = SYS_Install(p, d, e, rep, rem, ui, dbUi, &outcome);
         EXPECT_EQ(ok, outcome == InstallOutcome::Succeeded);
         return outcome;
     }
 
-    // The msiexec.exe command lines, in the order they ran.
-    std::vector<std::string> msi() const {
-        std::vector<std::string> out;
-        for (const Call& c : fake.callsNamed("createProcess")) out.push_back(c.args.at(1));
-        return out;
-    }
-
-    // What a reader of the run would want to see, in order: processes, shell opens, settings
-    // written, message and input boxes, renames.
-    std::vector<std::string> trail() const {
-        std::vector<std::string> out;
+    // The trail, keeping only the kinds named ("run save"; empty: everything).
+    Lines trail(const std::string& kinds = "") const {
+        Lines out;
         for (const Call& c : fake.calls) {
-            if (c.name == "createProcess")
-                out.push_back("run " + c.args[1]);
-            else if (c.name == "shellExecute")
-                out.push_back("open " + c.args[1] + " " + c.args[2] + " @" + c.args[3]);
-            else if (c.name == "saveSetting")
-                out.push_back("save " + c.args[2] + "=" + c.args[3]);
-            else if (c.name == "msgBox")
-                out.push_back("box " + c.args[0]);
-            else if (c.name == "inputBox")
-                out.push_back("ask " + c.args[2]);
-            else if (c.name == "moveFile")
-                out.push_back("move " + c.args[0] + " -> " + c.args[1]);
+            const Lines& a = c.args;
+            std::string line;
+            if (c.name == "createProcess") {
+                // msiexec.exe only ever from the Windows system folder, waited for without limit.
+                EXPECT_EQ(a[0] + "|" + a[2] + "|" + a[3],
+                          fake.sysDir + "\\msiexec.exe|" + sys().gsSystemDir + "|4294967295");
+                line = "run " + a[1];
+            } else if (c.name == "shellExecute") {
+                line = a[0] + " " + a[1] + " " + a[2] + " @" + a[3];
+            } else if (c.name == "saveSetting") {
+                EXPECT_EQ(a[0] + "\\" + a[1], sys().gsAppKey + "\\StartUp");
+                line = "save " + a[2] + "=" + a[3];
+            } else if (c.name == "msgBox" && a[0].rfind("gbInstalled", 0) != 0) {
+                line = "box " + a[0] + (a[1] == "0" ? "" : " #" + a[1]) + (a[2].empty() ? "" : " [" + a[2] + "]");
+            } else if (c.name == "inputBox") {
+                line = "ask " + a[2];
+            } else if (c.name == "moveFile") {
+                line = "move " + a[0] + " -> " + a[1];
+            }
+            if (line.empty() || (!kinds.empty() && !hasWord(kinds, line.substr(0, line.find(' ')))))
+                continue;
+            for (const auto& [path, name] : std::vector<std::pair<std::string, std::string>>{
+                     {fake.sysDir, "<win>"}, {sys().gsSystemDir, "<sys>"}})
+                for (std::size_t at; !path.empty() && (at = line.find(path)) != std::string::npos;)
+                    line.replace(at, path.size(), name);
+            out.push_back(line);
         }
         return out;
-    }
-
-    std::vector<std::string> trailOf(const std::string& prefix) const {
-        std::vector<std::string> out;
-        for (const std::string& t : trail())
-            if (t.rfind(prefix, 0) == 0) out.push_back(t);
-        return out;
-    }
-
-    const Call* lastBox() const {
-        for (auto it = fake.calls.rbegin(); it != fake.calls.rend(); ++it)
-            if (it->name == "msgBox") return &*it;
-        return nullptr;
     }
 };
 
