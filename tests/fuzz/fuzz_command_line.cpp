@@ -1,195 +1,146 @@
-// The msiexec.exe command lines, two ways. First the assembly routines alone with any option,
-// package path, properties, target and interface level, and the debug answers that edit them.
-// Then whole engine runs with fuzzed folders, flags, installed states, debug answers and exit
-// codes: a command line that runs must quote its package path and target so that Windows
-// splits it where the engine meant, and a run must never report success when a package step
-// failed or was refused.
+// The two command lines, fuzzed where tables cannot reach. The input's first byte picks one:
+//   even: the rest is the setup's own command line (">S PROGRAM DB"), as Main reads it.
+//     Whatever it holds, the run ends one of three ways, the one a plain reading (words between
+//     blanks, any letter case) names when it has no line break: the help box naming the first
+//     wrong word and exit 1639, nothing else done; a silent run (S) that starts what its words
+//     ask, msiexec.exe from the system folder, and ends with 0; or the wizard open, nothing run.
+//   odd: a whole engine run assembling msiexec.exe command lines. The first line's characters
+//     are switches (request, mode and installed state, the two exit codes, Yes/No answers), the
+//     next lines the program folder, the database folder and up to four debug answers. With no
+//     quote typed anywhere, the quotes split each command line where the engine meant (the
+//     package path first); a run never succeeds after a failed package; a quoted folder is refused.
 #include <cstdint>
-#include <optional>
-#include <string>
-#include <vector>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <sstream>
 
 #include "engine/command_line.h"
 #include "engine/engine.h"
-#include "fuzz_support.h"
-#include "platform/runtime_error.h"
 #include "services/text.h"
 #include "startup/startup.h"
+#include "state/state.h"
+#include "support/fake_os.h"
+#include "wizard/show.h"
 
 using namespace tsy;
 
 namespace {
 
-std::size_t quotes(const std::string& s) {
-    std::size_t n = 0;
-    for (char c : s) n += c == '"';
-    return n;
+test::FakeOs* f = nullptr;  // one for the process: one per input would cost a folder on disk each
+
+void check(bool property, const char* what) {
+    if (property) return;
+    std::fprintf(stderr, "PROPERTY BROKEN: %s\n", what);
+    for (const auto& c : f->calls) std::fprintf(stderr, "%s\n", c.str().substr(0, 300).c_str());
+    std::abort();  // libFuzzer keeps the input
 }
 
-bool blank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
+bool called(const std::string& name, const std::string& argument) {
+    for (const auto& c : f->calls)
+        for (const auto& a : c.args) if (c.name == name && a.find(argument) != std::string::npos) return true;
+    return false;
+}
 
-// The quoted spans of a command line, as Windows' argument splitting sees them (no escapes:
-// none of our texts ends in a backslash before a quote... when they do, this is what breaks).
-std::vector<std::string> quotedSpans(const std::string& cmd) {
-    std::vector<std::string> spans;
-    std::size_t at = 0;
-    while (true) {
-        std::size_t open = cmd.find('"', at);
-        if (open == std::string::npos) break;
-        std::size_t close = cmd.find('"', open + 1);
-        if (close == std::string::npos) break;
-        spans.push_back(cmd.substr(open + 1, close - open - 1));
-        at = close + 1;
+void setupCommandLine(const std::string& text) {
+    std::optional<int> code;
+    f->cmdLine = text;
+    try {
+        code = Main("TSYPRO_3");
+    } catch (const ProcessEnded& e) {
+        code = e.exitCode;
     }
-    return spans;
-}
-
-void assembly(fuzz::Reader& in) {
-    test::FakeOs& f = fuzz::fake();
-    const bool database = in.flag();
-
-    const std::string optionAnswer = in.text(32);
-    f.inputBoxAnswers = {optionAnswer};
-    const std::string option = engine::editOption(engine::kProgramReinstallOption, database);
-    const std::string od = "option answer [" + optionAnswer + "] -> [" + option + "]";
-    TSY_FUZZ_CHECK(!option.empty() && option.back() == ' ', od);
-    if (blank(optionAnswer))
-        TSY_FUZZ_CHECK(option == engine::kDebugDefaultOption, od);
-    else
-        TSY_FUZZ_CHECK(option == optionAnswer || option == optionAnswer + " ", od);
-
-    const std::string uiAnswer = in.text(32);
-    const bool cancel = in.flag();
-    f.inputBoxAnswers = {uiAnswer};
-    f.msgBoxAnswers = {cancel ? mb::AnswerYes : mb::AnswerNo};
-    const std::size_t boxesBefore = f.messages().size();
-    const std::optional<std::string> sUI = engine::editInterfaceLevel(" /qb-", database);
-    const std::string ud = "ui answer [" + uiAnswer + "]";
-    if (blank(uiAnswer)) {
-        TSY_FUZZ_CHECK(f.messages().size() == boxesBefore + 1 &&
-                           f.messages().back() == "Cancel install?",
-                       ud);
-        TSY_FUZZ_CHECK(cancel ? !sUI : sUI == std::string(" /qb-"), ud);
+    std::set<std::string> words;
+    std::optional<std::string> wrong;
+    for (std::string rest = text; !rest.empty() && !wrong;) {
+        const std::size_t blank = rest.find(' ');
+        std::string word = toUpper(rest.substr(0, blank));
+        rest = blank == std::string::npos ? "" : trimLeftSpaces(rest.substr(blank + 1));
+        if (std::set<std::string>{"REPAIR", "REMOVE", "PROGRAM", "DB", "OL", "S", "DEBUG"}.count(word)) words.insert(word);
+        else wrong = word;
+    }
+    const bool plain = text.find_first_of("\r\n") == std::string::npos, remove = words.count("REMOVE");
+    const std::vector<std::string> boxes = f->messages();
+    if (code == 1639) {
+        check(!boxes.empty() && boxes.back().starts_with("Parameter:") && !wizardForm(), "help box, process ended");
+        check(!called("productState", "") && !called("createProcess", "") && !called("shellExecute", ""), "nothing done");
+        check(!plain || (wrong && iequals(boxes.back().substr(10, wrong->size() + 1), *wrong + "\r")), "the wrong word named");
+    } else if (code) {
+        check(*code == 0 && !wizardForm() && (!plain || (!wrong && words.count("S"))), "a silent run that succeeds");
+        for (const auto& c : f->callsNamed("createProcess")) check(c.args[0] == f->sysDir + "\\msiexec.exe", "system folder");
+        // Nothing is installed, so a removal has nothing to start; otherwise the words decide.
+        check(!plain || called("createProcess", "tsy3p.msi") == !remove, "program package as asked");
+        check(!plain || called("createProcess", "tsy3db.msi") == (words.count("DB") && !remove), "database as asked");
+        check(!plain || remove || called("shellExecute", "tsyemail.dll") == words.count("OL"), "e-mail interface as asked");
     } else {
-        TSY_FUZZ_CHECK(f.messages().size() == boxesBefore, ud);
-        TSY_FUZZ_CHECK(sUI && (*sUI == uiAnswer || *sUI == " " + uiAnswer) && (*sUI)[0] == ' ', ud);
-    }
-
-    const std::string path = in.text(80);
-    const std::string props = in.text(40);
-    const std::string target = in.text(80);
-    const std::string ui = sUI.value_or(" /qn");
-    const std::string withTarget = engine::withTarget(props, target);
-    const std::string cmd = engine::msiCommandLine(option, path, withTarget, ui);
-    const std::string cd = "cmd [" + cmd + "]";
-    TSY_FUZZ_CHECK(fuzz::startsWith(cmd, "msiexec.exe " + option + "\"" + path + "\""), cd);
-    TSY_FUZZ_CHECK(fuzz::endsWith(cmd, ui), cd);
-    TSY_FUZZ_CHECK(cmd == "msiexec.exe " + engine::msiParameters(option, path, withTarget, ui), cd);
-    if (target.empty())
-        TSY_FUZZ_CHECK(withTarget.find("TARGETDIR=") == std::string::npos ||
-                           props.find("TARGETDIR=") != std::string::npos,
-                       cd);
-    // Texts without quotes of their own: the path and target come back out of the quotes whole.
-    if (quotes(option) + quotes(path) + quotes(props) + quotes(target) + quotes(ui) == 0) {
-        const auto spans = quotedSpans(cmd);
-        TSY_FUZZ_CHECK(quotes(cmd) == (target.empty() ? 2u : 4u), cd);
-        TSY_FUZZ_CHECK(spans.size() >= 1 && spans[0] == path, cd);
-        if (!target.empty()) TSY_FUZZ_CHECK(spans.size() == 2 && spans[1] == target, cd);
+        check(wizardForm() && !called("createProcess", "") && (!plain || (!wrong && !words.count("S"))), "the wizard");
     }
 }
 
-const char* const kPackages[] = {"tsy3p.msi", "tsy3db.msi"};
-
-void engineRun(fuzz::Reader& in) {
-    test::FakeOs& f = fuzz::fake();
-    const std::uint8_t flags = in.byte();
-    const std::uint8_t more = in.byte();
-    bool bProgram = flags & 1, bDB = flags & 2, bEmail = flags & 4, bRepair = flags & 8,
-         bRemove = flags & 16;
-    bool bFullUI = flags & 32, bDBFullUI = flags & 64;
-
+void engineRun(const std::vector<std::string>& in) {
+    auto byte = [&](std::size_t i) { return i < in[0].size() ? static_cast<unsigned char>(in[0][i]) : 0u; };
+    auto bit = [&](std::size_t i, unsigned mask) { return (byte(i) & mask) != 0; };
+    const std::uint32_t codes[] = {0, 3010, 1641, 1602, 1603, 1618};
+    const std::uint32_t exits[] = {codes[byte(2) % 6], codes[byte(3) % 6]};
     configureEdition("TSYPRO_3");
     SystemState& s = sys();
-    s.gbDebug = more & 1;
-    s.gbSilent = more & 2;
-    s.gsSystemDir = f.sysDir;
-    s.gsInstallPath = in.text(120);
-    s.gsDBPath = in.text(120);
-    f.productStates[s.gsProdID] = (more & 4) ? 5 : -1;
-    f.productStates[s.gsDBProdID] = (more & 8) ? 3 : -1;
-
-    std::vector<std::string> answers;
-    for (int i = 0; i < 4; ++i) answers.push_back(in.text(24));
-    f.inputBoxAnswers.assign(answers.begin(), answers.end());
-    for (int i = 0; i < 4; ++i) f.msgBoxAnswers.push_back(in.flag() ? mb::AnswerYes : mb::AnswerNo);
-    std::vector<std::uint32_t> exits;
-    for (int i = 0; i < 2; ++i) {
-        static const std::uint32_t codes[] = {0, 3010, 1641, 1602, 1603, 1618};
-        exits.push_back(codes[in.byte() % 6]);
-    }
-    std::size_t started = 0;
-    f.onCreateProcess = [&](const std::string&, const std::string&) {
-        ProcessResult r{true, true, exits[started % exits.size()]};
-        ++started;
-        return r;
+    s.gbDebug = bit(1, 2);
+    s.gbSilent = bit(1, 4);
+    s.gsSystemDir = f->sysDir;
+    s.gsInstallPath = in[1];
+    s.gsDBPath = in[2];
+    f->productStates[s.gsProdID] = bit(1, 8) ? 5 : -1;
+    f->productStates[s.gsDBProdID] = bit(1, 16) ? 3 : -1;
+    f->inputBoxAnswers.assign(in.begin() + 3, in.end());
+    for (std::size_t i = 4; i < 8; ++i) f->msgBoxAnswers.push_back(bit(i, 1) ? mb::AnswerYes : mb::AnswerNo);
+    f->onCreateProcess = [&](const std::string&, const std::string& cmd) {
+        return ProcessResult{true, true, exits[cmd.find("tsy3db") != std::string::npos]};
     };
-
+    bool p = bit(0, 2), d = bit(0, 4), e = bit(0, 8), rep = bit(0, 16), rem = bit(0, 32), ui = false, dbUi = false;
     InstallOutcome outcome = InstallOutcome::Succeeded;
-    const bool ok = SYS_Install(bProgram, bDB, bEmail, bRepair, bRemove, bFullUI, bDBFullUI,
-                                &outcome);
+    check(SYS_Install(p, d, e, rep, rem, ui, dbUi, &outcome) == (outcome == InstallOutcome::Succeeded), "result");
 
-    std::string detail = "install [" + s.gsInstallPath + "] db [" + s.gsDBPath + "]\n";
-    for (const auto& c : f.calls) detail += c.str().substr(0, 300) + "\n";
-    TSY_FUZZ_CHECK(ok == (outcome == InstallOutcome::Succeeded), detail);
-
-    bool answeredQuote = false;
-    for (const std::string& a : answers) answeredQuote = answeredQuote || quotes(a) > 0;
-    const auto runs = f.callsNamed("createProcess");
-    bool failedExit = false;
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-        const std::string& cmd = runs[i].args[1];
-        TSY_FUZZ_CHECK(fuzz::startsWith(cmd, "msiexec.exe "), detail);
-        TSY_FUZZ_CHECK(runs[i].args[0] == f.sysDir + "\\msiexec.exe", detail);
-        if (!engine::msiSucceeded(exits[i % exits.size()])) failedExit = true;
-        if (answeredQuote) continue;
-        // The engine refuses paths with a quote; the debug answers had none either.
-        TSY_FUZZ_CHECK(quotes(cmd) % 2 == 0, detail);
-        const auto spans = quotedSpans(cmd);
-        TSY_FUZZ_CHECK(!spans.empty(), detail);
-        bool known = false;
-        for (const char* p : kPackages) known = known || spans[0] == f.folder + "\\" + p;
-        TSY_FUZZ_CHECK(known, detail);
-        std::size_t target = cmd.find(" TARGETDIR=\"");
-        if (target != std::string::npos) TSY_FUZZ_CHECK(spans.size() >= 2, detail);
+    bool typedQuote = false, failedExit = false;
+    for (std::size_t i = 1; i < in.size(); ++i) typedQuote = typedQuote || in[i].find('"') != std::string::npos;
+    for (const auto& c : f->callsNamed("createProcess")) {
+        const std::string& cmd = c.args[1];
+        check(cmd.starts_with("msiexec.exe ") && c.args[0] == f->sysDir + "\\msiexec.exe", "msiexec.exe from the system folder");
+        failedExit = failedExit || !engine::msiSucceeded(exits[cmd.find("tsy3db") != std::string::npos]);
+        if (typedQuote) continue;
+        std::vector<std::string> spans;
+        for (std::size_t open = cmd.find('"'); open != std::string::npos; open = cmd.find('"', cmd.find('"', open + 1) + 1))
+            spans.push_back(cmd.substr(open + 1, cmd.find('"', open + 1) - open - 1));
+        check(std::count(cmd.begin(), cmd.end(), '"') % 2 == 0 && !spans.empty(), "balanced quotes");
+        check(spans[0] == f->folder + "\\tsy3p.msi" || spans[0] == f->folder + "\\tsy3db.msi", "the package path first");
+        check(cmd.find(" TARGETDIR=\"") == std::string::npos || spans.size() == 2, "the target quoted");
+        check(spans.size() == 1 || spans[1] == s.gsInstallPath || cmd.find("tsy3db") != std::string::npos, "the program folder");
     }
-    // Failure is never reported as success.
-    if (failedExit) TSY_FUZZ_CHECK(outcome == InstallOutcome::Failed, detail);
-    const bool quotedFolder = quotes(s.gsInstallPath) + quotes(s.gsDBPath) > 0;
-    for (const auto& c : f.callsNamed("saveSetting"))
-        TSY_FUZZ_CHECK(c.args[2] != "DBPath" || quotes(c.args[3]) == 0, detail);
-    bool refused = false;
-    for (const std::string& m : f.messages())
-        refused = refused ||
-                  fuzz::startsWith(m, "SYS_Install: A folder or file name cannot contain the quote");
-    if (refused) TSY_FUZZ_CHECK(outcome == InstallOutcome::Failed && quotedFolder, detail);
+    check(!failedExit || outcome == InstallOutcome::Failed, "no success after a failed package");
+    for (const auto& c : f->callsNamed("saveSetting")) check(c.args[3].find('"') == std::string::npos, "no quote saved");
+    check(!called("msgBox", "cannot contain the quote") || (outcome == InstallOutcome::Failed && typedQuote), "refusal");
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    test::FakeOs& f = fuzz::fake();
-    for (const char* name : kPackages) f.addFile(f.folder + "\\" + name);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size > 4096) return 0;
-    fuzz::fresh();
-    configureEdition("TSYPRO_3");
-    fuzz::Reader in(data, size);
-    if (in.flag())
-        engineRun(in);
-    else
-        assembly(in);
+    if (!f) {
+        setOs(f = new test::FakeOs());
+        for (const char* name : {"tsy3p.msi", "tsy3db.msi"}) f->addFile(f->folder + "\\" + name);
+    }
+    f->calls.clear();  // the fake and the state as a new process finds them
+    f->msgBoxAnswers.clear();
+    f->inputBoxAnswers.clear();
+    f->settings.clear();
+    f->productStates.clear();
+    f->onCreateProcess = nullptr;
+    f->exe = "Setup";
+    resetWizard();
+    resetSystemState();
+    std::vector<std::string> in;
+    std::istringstream text(std::string(reinterpret_cast<const char*>(data), size));
+    for (std::string line; in.size() < 7 && std::getline(text, line);) in.push_back(line);
+    in.resize(7);
+    if (size > 0 && data[0] % 2 == 0) setupCommandLine(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+    else engineRun(in);
     return 0;
 }

@@ -5,7 +5,6 @@
 #include <fstream>
 #include <random>
 
-#include "platform/runtime_error.h"
 #include "services/text.h"
 #include "state/state.h"
 
@@ -18,8 +17,7 @@ namespace {
 bool wildMatch(const char* p, const char* n) {
     if (!*p) return !*n;
     if (*p == '*') return wildMatch(p + 1, n) || (*n && wildMatch(p, n + 1));
-    return *n && (*p == '?' || std::tolower(static_cast<unsigned char>(*p)) ==
-                                   std::tolower(static_cast<unsigned char>(*n))) &&
+    return *n && (*p == '?' || std::tolower(static_cast<unsigned char>(*p)) == std::tolower(static_cast<unsigned char>(*n))) &&
            wildMatch(p + 1, n + 1);
 }
 
@@ -31,14 +29,6 @@ std::vector<std::string> splitPath(const std::string& path) {
     }
     if (parts.back().empty()) parts.pop_back();
     return parts;
-}
-
-bool endsWithSeparator(const std::string& s) { return !s.empty() && (s.back() == '\\' || s.back() == '/'); }
-
-bool writeTo(const fs::path& p, const std::string& text, std::ios::openmode mode) {
-    std::error_code ec;
-    return fs::is_directory(p.parent_path(), ec) && !fs::is_directory(p, ec) &&
-           static_cast<bool>(std::ofstream(p, std::ios::binary | mode) << text);
 }
 
 }  // namespace
@@ -73,6 +63,10 @@ std::vector<std::string> FakeOs::messages() const {
     std::vector<std::string> out;
     for (const Call& c : callsNamed("msgBox")) out.push_back(c.args.at(0));
     return out;
+}
+
+std::string FakeOs::settingKey(const std::string& app, const std::string& section, const std::string& key) {
+    return toLower(app + "\\" + section + "\\" + key);
 }
 
 bool FakeOs::faulted() {
@@ -135,7 +129,7 @@ std::string FakeOs::dirFirst(const std::string& pattern, int attributeMask) {
         dots_.clear();
         std::error_code ec;
         if (!fs::is_directory(*listDir_, ec)) listDir_.reset();
-        else if (endsWithSeparator(pattern) && (attributeMask & attr::Directory) && splitPath(folderPart).size() > 1)
+        else if (cut + 1 == pattern.size() && (attributeMask & attr::Directory) && splitPath(folderPart).size() > 1)
             dots_ = {".", ".."};
         return nextListed();
     });
@@ -144,11 +138,7 @@ std::string FakeOs::dirFirst(const std::string& pattern, int attributeMask) {
 // The listing is live, in the file system's name order, as on NTFS: a file renamed while the
 // listing is open shows up again under its new name when the listing gets there.
 std::string FakeOs::nextListed() {
-    if (!dots_.empty()) {
-        std::string dot = dots_.front();
-        dots_.pop_front();
-        return dot;
-    }
+    if (!dots_.empty()) return next(dots_, std::string());
     if (!listDir_) return "";
     std::string best;
     std::error_code ec;
@@ -173,10 +163,6 @@ bool FakeOs::createFolder(const std::string& path) {
     });
 }
 
-bool FakeOs::createEmptyFile(const std::string& path) {
-    return call("createEmptyFile", {path}, false, [&] { return writeTo(hostPath(path), "", std::ios::trunc); });
-}
-
 bool FakeOs::moveFile(const std::string& from, const std::string& to) {
     return call("moveFile", {from, to}, false, [&] {
         fs::path a = hostPath(from), b = hostPath(to);
@@ -187,94 +173,11 @@ bool FakeOs::moveFile(const std::string& from, const std::string& to) {
     });
 }
 
-bool FakeOs::appendFile(const std::string& path, const std::string& text) {
-    return call("appendFile", {path, text}, false, [&] { return writeTo(hostPath(path), text, std::ios::app); });
-}
-
-// ---------------------------------------------------------------- the rest
-
-int FakeOs::msgBox(const std::string& text, int style, const std::string& boxTitle) {
-    return call("msgBox", {text, std::to_string(style), boxTitle}, 0, [&] {
-        int answer = (style & 0xF) == mb::YesNo ? mb::AnswerYes : mb::AnswerOk;
-        if (!msgBoxAnswers.empty()) answer = msgBoxAnswers.front(), msgBoxAnswers.pop_front();
-        return answer;
-    });
-}
-
-std::string FakeOs::inputBox(const std::string& prompt, const std::string& boxTitle,
-                             const std::string& defaultText) {
-    return call("inputBox", {prompt, boxTitle, defaultText}, std::string(), [&] {
-        std::string answer = inputBoxAnswers.empty() ? defaultText : inputBoxAnswers.front();
-        if (!inputBoxAnswers.empty()) inputBoxAnswers.pop_front();
-        return answer;
-    });
-}
-
-std::string FakeOs::browseForFolder(std::uintptr_t owner, const std::string& boxTitle, unsigned flags, int rootCsidl) {
-    return call("browseForFolder", {std::to_string(owner), boxTitle, std::to_string(flags), std::to_string(rootCsidl)},
-                std::string(), [&] {
-                    std::string answer = browseAnswers.empty() ? "" : browseAnswers.front();
-                    if (!browseAnswers.empty()) browseAnswers.pop_front();
-                    return answer;
-                });
-}
-
-void FakeOs::endProcess(int exitCode) {
-    calls.push_back(Call{"endProcess", {std::to_string(exitCode)}, {}});
-    throw ProcessEnded{exitCode};
-}
-
-std::string FakeOs::settingKey(const std::string& app, const std::string& section, const std::string& key) {
-    return toLower(app + "\\" + section + "\\" + key);
-}
-
-std::string FakeOs::getSetting(const std::string& app, const std::string& section, const std::string& key) {
-    auto it = settings.find(settingKey(app, section, key));
-    return text("getSetting", {app, section, key}, it == settings.end() ? "" : it->second);
-}
-
-bool FakeOs::saveSetting(const std::string& app, const std::string& section, const std::string& key,
-                         const std::string& value) {
-    return call("saveSetting", {app, section, key, value}, false,
-                [&] { return settings[settingKey(app, section, key)] = value, true; });
-}
-
-ProcessResult FakeOs::createProcess(const std::string& applicationName, const std::string& commandLineText,
-                                    const std::string& dir, std::uint32_t waitMs) {
-    return call("createProcess", {applicationName, commandLineText, dir, std::to_string(waitMs)}, ProcessResult{}, [&] {
-        return onCreateProcess ? onCreateProcess(applicationName, commandLineText) : ProcessResult{true, true, 0};
-    });
-}
-
-long FakeOs::shellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
-                          const std::string& dir, int showCommand) {
-    return call("shellExecute", {operation, file, parameters, dir, std::to_string(showCommand)}, 0L,
-                [&] { return onShellExecute ? onShellExecute(file, parameters) : 42L; });
-}
-
-std::string FakeOs::specialFolderPath(int id) {
-    return text("specialFolderPath", {std::to_string(id)}, specialFolders.count(id) ? specialFolders[id] : "");
-}
-
-FolderPathResult FakeOs::folderPath(int id) {
-    return call("folderPath", {std::to_string(id)}, FolderPathResult{static_cast<long>(0x80004005L), ""}, [&] {
-        auto it = folderPaths.find(id);
-        return it == folderPaths.end() ? FolderPathResult{static_cast<long>(0x80070002L), ""}
-                                       : FolderPathResult{0, it->second};
-    });
-}
-
-long FakeOs::productState(const std::string& productCode) {
-    calls.push_back(Call{"productState", {productCode}, {}});
-    if (faulted() || !installerAvailable)
-        throw RuntimeError(err::CantCreateObject, "ActiveX component can't create object");
-    auto it = productStates.find(productCode);
-    calls.back().result = std::to_string(it == productStates.end() ? -1 : it->second);
-    return it == productStates.end() ? -1 : it->second;
-}
-
-std::string FakeOs::modulePath() {
-    return text("modulePath", {}, folder + (endsWithSeparator(folder) ? "" : "\\") + exe + ".exe");
+bool FakeOs::write(const std::string& path, const std::string& content, std::ios::openmode mode) {
+    fs::path p = hostPath(path);
+    std::error_code ec;
+    return fs::is_directory(p.parent_path(), ec) && !fs::is_directory(p, ec) &&
+           static_cast<bool>(std::ofstream(p, std::ios::binary | mode) << content);
 }
 
 OsScope::OsScope() {

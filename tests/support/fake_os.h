@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/os.h"
+#include "platform/runtime_error.h"
 
 namespace tsy::test {
 
@@ -72,45 +73,83 @@ public:
     bool exists(const std::string& windowsPath) const;
     std::vector<std::string> listFolder(const std::string& windowsPath) const;  // sorted names
 
-    static std::string settingKey(const std::string& app, const std::string& section,
-                                  const std::string& key);
+    static std::string settingKey(const std::string& app, const std::string& section, const std::string& key);
 
     // ---- Os ----
-    int msgBox(const std::string& text, int style, const std::string& title) override;
-    std::string inputBox(const std::string& prompt, const std::string& title,
-                         const std::string& defaultText) override;
-    std::string browseForFolder(std::uintptr_t owner, const std::string& title, unsigned flags,
-                                int rootCsidl) override;
-    void setDefaultMousePointer() override { call("setDefaultMousePointer", {}, 0, [] { return 0; }); }
+    int msgBox(const std::string& text, int style, const std::string& boxTitle) override {
+        int answer = (style & 0xF) == mb::YesNo ? mb::AnswerYes : mb::AnswerOk;
+        return call("msgBox", {text, std::to_string(style), boxTitle}, 0, [&] { return next(msgBoxAnswers, answer); });
+    }
+    std::string inputBox(const std::string& prompt, const std::string& boxTitle, const std::string& defaultText) override {
+        return call("inputBox", {prompt, boxTitle, defaultText}, std::string(), [&] { return next(inputBoxAnswers, defaultText); });
+    }
+    std::string browseForFolder(std::uintptr_t owner, const std::string& boxTitle, unsigned flags, int root) override {
+        return call("browseForFolder", {std::to_string(owner), boxTitle, std::to_string(flags), std::to_string(root)},
+                    std::string(), [&] { return next(browseAnswers, std::string()); });
+    }
+    void setDefaultMousePointer() override { text("setDefaultMousePointer", {}, ""); }
     std::string exeName() override { return text("exeName", {}, exe); }
     std::string appPath() override { return text("appPath", {}, folder); }
     std::string commandLine() override { return text("commandLine", {}, cmdLine); }
     std::string appTitle() override { return text("appTitle", {}, title); }
     AppVersion appVersion() override { return call("appVersion", {}, AppVersion{}, [&] { return version; }); }
-    void endProcess(int exitCode) override;
-    std::string getSetting(const std::string& app, const std::string& section,
-                           const std::string& key) override;
+    void endProcess(int exitCode) override {
+        calls.push_back(Call{"endProcess", {std::to_string(exitCode)}, {}});
+        throw ProcessEnded{exitCode};
+    }
+    std::string getSetting(const std::string& app, const std::string& section, const std::string& key) override {
+        auto it = settings.find(settingKey(app, section, key));
+        return text("getSetting", {app, section, key}, it == settings.end() ? "" : it->second);
+    }
     bool saveSetting(const std::string& app, const std::string& section, const std::string& key,
-                     const std::string& value) override;
+                     const std::string& value) override {
+        return call("saveSetting", {app, section, key, value}, false,
+                    [&] { return settings[settingKey(app, section, key)] = value, true; });
+    }
     std::string dirFirst(const std::string& pattern, int attributeMask) override;
     std::string dirNext() override { return call("dirNext", {}, std::string(), [&] { return nextListed(); }); }
     bool createFolder(const std::string& path) override;
-    bool createEmptyFile(const std::string& path) override;
+    bool createEmptyFile(const std::string& path) override {
+        return call("createEmptyFile", {path}, false, [&] { return write(path, "", std::ios::trunc); });
+    }
     bool moveFile(const std::string& from, const std::string& to) override;
-    ProcessResult createProcess(const std::string& applicationName, const std::string& commandLine,
-                                const std::string& folder, std::uint32_t waitMs) override;
-    long shellExecute(const std::string& operation, const std::string& file,
-                      const std::string& parameters, const std::string& folder,
-                      int showCommand) override;
-    std::string specialFolderPath(int csidl) override;
-    FolderPathResult folderPath(int csidl) override;
+    ProcessResult createProcess(const std::string& app, const std::string& commandLine, const std::string& dir,
+                                std::uint32_t waitMs) override {
+        return call("createProcess", {app, commandLine, dir, std::to_string(waitMs)}, ProcessResult{}, [&] {
+            return onCreateProcess ? onCreateProcess(app, commandLine) : ProcessResult{true, true, 0};
+        });
+    }
+    long shellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
+                      const std::string& dir, int showCommand) override {
+        return call("shellExecute", {operation, file, parameters, dir, std::to_string(showCommand)}, 0L,
+                    [&] { return onShellExecute ? onShellExecute(file, parameters) : 42L; });
+    }
+    std::string specialFolderPath(int csidl) override {
+        return text("specialFolderPath", {std::to_string(csidl)}, specialFolders.count(csidl) ? specialFolders[csidl] : "");
+    }
+    FolderPathResult folderPath(int csidl) override {
+        return call("folderPath", {std::to_string(csidl)}, FolderPathResult{0x80004005L, ""}, [&] {
+            return folderPaths.count(csidl) ? FolderPathResult{0, folderPaths[csidl]} : FolderPathResult{0x80070002L, ""};
+        });
+    }
     std::string systemDirectory() override { return text("systemDirectory", {}, sysDir); }
     WinVersion versionEx() override { return call("versionEx", {}, WinVersion{}, [&] { return winVersion; }); }
-    long productState(const std::string& productCode) override;
+    // Either way the automation object fails, the caller sees the platform's run-time error.
+    long productState(const std::string& code) override {
+        calls.push_back(Call{"productState", {code}, {}});
+        if (faulted() || !installerAvailable) throw RuntimeError(err::CantCreateObject, "ActiveX component can't create object");
+        long state = productStates.count(code) ? productStates[code] : -1;
+        calls.back().result = std::to_string(state);
+        return state;
+    }
     std::string tempFolder() override { return text("tempFolder", {}, temp); }
-    std::string modulePath() override;
+    std::string modulePath() override {
+        return text("modulePath", {}, folder + (folder.ends_with('\\') || folder.ends_with('/') ? "" : "\\") + exe + ".exe");
+    }
     std::string localTime() override { return text("localTime", {}, clock); }
-    bool appendFile(const std::string& path, const std::string& text) override;
+    bool appendFile(const std::string& path, const std::string& content) override {
+        return call("appendFile", {path, content}, false, [&] { return write(path, content, std::ios::app); });
+    }
 
 private:
     // Records the call; a fault makes it return `failed` (or raise), otherwise `answer` answers.
@@ -125,7 +164,16 @@ private:
     std::string text(std::string name, std::vector<std::string> args, const std::string& value) {
         return call(std::move(name), std::move(args), std::string(), [&] { return value; });
     }
+    template <typename T>
+    static T next(std::deque<T>& answers, T fallback) {
+        if (answers.empty()) return fallback;
+        T answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
     bool faulted();  // asks `fault` about the call just recorded; throws for FaultThrow
+    bool write(const std::string& path, const std::string& content, std::ios::openmode mode);
+    std::string nextListed();
     static std::string shown(const std::string& s) { return s; }
     static std::string shown(bool b) { return b ? "true" : "false"; }
     static std::string shown(long n) { return std::to_string(n); }
@@ -133,7 +181,6 @@ private:
     static std::string shown(const ProcessResult& r) { return r.created ? "exit " + std::to_string(r.exitCode) : "not created"; }
     static std::string shown(const FolderPathResult& r) { return r.path; }
     template <typename T> static std::string shown(const T&) { return ""; }
-    std::string nextListed();
 
     std::filesystem::path root_;
     std::set<std::filesystem::path> hidden_;

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,41 +28,29 @@ inline bool hasWord(const std::string& words, const std::string& word) {
 
 class EngineTest : public ::testing::Test {
 protected:
-    OsScope scope;
-    FakeOs& fake = scope.fake;
+    std::unique_ptr<OsScope> scope;
+    FakeOs* fake = nullptr;
 
     void SetUp() override { reset(); }
 
     // A fresh machine: the edition as start-up leaves it, the packages beside the setup.
     void reset(const std::string& key = "TSYPRO_3", bool update = false) {
-        std::filesystem::remove_all(fake.hostPath("C:\\"));
-        std::filesystem::remove_all(fake.hostPath("D:\\"));
-        fake.calls.clear();
-        fake.settings.clear();
-        fake.productStates.clear();
-        fake.msgBoxAnswers.clear();
-        fake.inputBoxAnswers.clear();
-        fake.onCreateProcess = nullptr;
-        fake.onShellExecute = nullptr;
-        fake.fault = nullptr;
-        fake.exe = "Update";
-        fake.folder = "C:\\Kit";
-        fake.winVersion.major = 6;
-        fake.sysDir = "C:\\Windows\\System32";
-        resetSystemState();
+        scope.reset();
+        scope = std::make_unique<OsScope>();
+        fake = &scope->fake;
         sys().gbUpdate = update;
         configureEdition(key);
-        sys().gsSystemDir = "C:\\Windows\\SysWOW64";
+        sys().gsSystemDir = "C:\\windows\\syswow64";
         sys().gsInstallPath = "C:\\App";
         sys().gsDBPath = "D:\\Data\\Tessary Data";
-        for (const char* p : {"tsy3p", "tsy3db", "tsy3l", "tsy3dbl"})
-            for (const char* suffix : {".msi", "_update.msi"}) fake.addFile(std::string("C:\\Kit\\") + p + suffix);
+        for (const char* name : {"tsy3p", "tsy3db", "tsy3l", "tsy3dbl", "tsy3p_update", "tsy3db_update"})
+            fake->addFile("C:\\Kit\\" + std::string(name) + ".msi");
     }
 
     // Installed packages, in the request's words: "PROGRAM DB".
     void installed(const std::string& words) {
-        fake.productStates[sys().gsProdID] = hasWord(words, "PROGRAM") ? 5 : -1;
-        fake.productStates[sys().gsDBProdID] = hasWord(words, "DB") ? 3 : -1;
+        fake->productStates[sys().gsProdID] = hasWord(words, "PROGRAM") ? 5 : -1;
+        fake->productStates[sys().gsDBProdID] = hasWord(words, "DB") ? 3 : -1;
     }
 
     InstallOutcome run(const std::string& request) {
@@ -79,30 +67,27 @@ protected:
     // The trail, keeping only the kinds named ("run save"; empty: everything).
     Lines trail(const std::string& kinds = "") const {
         Lines out;
-        for (const Call& c : fake.calls) {
+        for (const Call& c : fake->calls) {
             const Lines& a = c.args;
             std::string line;
             if (c.name == "createProcess") {
                 // msiexec.exe only ever from the Windows system folder, waited for without limit.
-                EXPECT_EQ(a[0] + "|" + a[2] + "|" + a[3],
-                          fake.sysDir + "\\msiexec.exe|" + sys().gsSystemDir + "|4294967295");
+                EXPECT_EQ(a[0] + "|" + a[2] + "|" + a[3], fake->sysDir + "\\msiexec.exe|" + sys().gsSystemDir + "|4294967295");
                 line = "run " + a[1];
             } else if (c.name == "shellExecute") {
                 line = a[0] + " " + a[1] + " " + a[2] + " @" + a[3];
             } else if (c.name == "saveSetting") {
                 EXPECT_EQ(a[0] + "\\" + a[1], sys().gsAppKey + "\\StartUp");
                 line = "save " + a[2] + "=" + a[3];
-            } else if (c.name == "msgBox" && a[0].rfind("gbInstalled", 0) != 0) {
+            } else if (c.name == "msgBox" && a[0].rfind("gbInstalled", 0) != 0) {  // start-up's debug display
                 line = "box " + a[0] + (a[1] == "0" ? "" : " #" + a[1]) + (a[2].empty() ? "" : " [" + a[2] + "]");
             } else if (c.name == "inputBox") {
                 line = "ask " + a[2];
             } else if (c.name == "moveFile") {
                 line = "move " + a[0] + " -> " + a[1];
             }
-            if (line.empty() || (!kinds.empty() && !hasWord(kinds, line.substr(0, line.find(' ')))))
-                continue;
-            for (const auto& [path, name] : std::vector<std::pair<std::string, std::string>>{
-                     {fake.sysDir, "<win>"}, {sys().gsSystemDir, "<sys>"}})
+            if (line.empty() || (!kinds.empty() && !hasWord(kinds, line.substr(0, line.find(' '))))) continue;
+            for (const auto& [path, name] : {std::pair{fake->sysDir, "<win>"}, std::pair{sys().gsSystemDir, "<sys>"}})
                 for (std::size_t at; !path.empty() && (at = line.find(path)) != std::string::npos;)
                     line.replace(at, path.size(), name);
             out.push_back(line);
