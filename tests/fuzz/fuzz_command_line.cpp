@@ -1,15 +1,12 @@
-// The two command lines, fuzzed where tables cannot reach. The input's first byte picks one:
-//   even: the rest is the setup's own command line (">S PROGRAM DB"), as Main reads it.
-//     Whatever it holds, the run ends one of three ways, the one a plain reading (words between
-//     blanks, any letter case) names when it has no line break: the help box naming the first
-//     wrong word and exit 1639, nothing else done; a silent run (S) that starts what its words
-//     ask, msiexec.exe from the system folder, and ends with 0; or the wizard open, nothing run.
-//   odd: a whole engine run assembling msiexec.exe command lines. The first line's characters
-//     are switches (request, mode and installed state, the two exit codes, Yes/No answers), the
-//     next lines the program folder, the database folder and up to four debug answers. With no
-//     quote typed anywhere, the quotes split each command line where the engine meant (the
-//     package path first); a run never succeeds after a failed package; a quoted folder is refused.
-#include <cstdint>
+// The two command lines, fuzzed where tables cannot reach; the input's first byte picks one.
+// Even: the rest is the setup's own command line, as Main reads it. Without a line break in it,
+// the run ends as a plain reading (words between blanks, any case) says: the help box naming
+// the first wrong word and exit 1639; a silent run (S) that starts what its words ask and ends
+// with 0; or the wizard open, nothing started.
+// Odd: an engine run. The first line's bytes are switches (request, mode, installed state, the
+// two exit codes, Yes/No answers), the next lines the program folder, the database folder and
+// four debug answers. Every msiexec.exe comes from the system folder; with no quote typed, the
+// quotes split its command line where the engine meant; a failed package is never a success.
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -27,7 +24,7 @@ using namespace tsy;
 
 namespace {
 
-test::FakeOs* f = nullptr;  // one for the process: one per input would cost a folder on disk each
+test::FakeOs* f = nullptr;
 
 void check(bool property, const char* what) {
     if (property) return;
@@ -36,16 +33,18 @@ void check(bool property, const char* what) {
     std::abort();  // libFuzzer keeps the input
 }
 
-bool called(const std::string& name, const std::string& argument) {
-    for (const auto& c : f->calls)
-        for (const auto& a : c.args) if (c.name == name && a.find(argument) != std::string::npos) return true;
-    return false;
+// How many calls of this name hold this text in one of their arguments.
+long started(const std::string& name, const std::string& text) {
+    const auto calls = f->callsNamed(name);
+    return std::count_if(calls.begin(), calls.end(), [&](auto& c) {
+        return std::any_of(c.args.begin(), c.args.end(), [&](auto& a) { return a.find(text) != a.npos; });
+    });
 }
 
 void setupCommandLine(const std::string& text) {
     std::optional<int> code;
-    f->cmdLine = text;
     try {
+        f->cmdLine = text;
         code = Main("TSYPRO_3");
     } catch (const ProcessEnded& e) {
         code = e.exitCode;
@@ -59,29 +58,21 @@ void setupCommandLine(const std::string& text) {
         if (std::set<std::string>{"REPAIR", "REMOVE", "PROGRAM", "DB", "OL", "S", "DEBUG"}.count(word)) words.insert(word);
         else wrong = word;
     }
-    const bool plain = text.find_first_of("\r\n") == std::string::npos, remove = words.count("REMOVE");
-    const std::vector<std::string> boxes = f->messages();
-    if (code == 1639) {
-        check(!boxes.empty() && boxes.back().starts_with("Parameter:") && !wizardForm(), "help box, process ended");
-        check(!called("productState", "") && !called("createProcess", "") && !called("shellExecute", ""), "nothing done");
-        check(!plain || (wrong && iequals(boxes.back().substr(10, wrong->size() + 1), *wrong + "\r")), "the wrong word named");
-    } else if (code) {
-        check(*code == 0 && !wizardForm() && (!plain || (!wrong && words.count("S"))), "a silent run that succeeds");
-        for (const auto& c : f->callsNamed("createProcess")) check(c.args[0] == f->sysDir + "\\msiexec.exe", "system folder");
-        // Nothing is installed, so a removal has nothing to start; otherwise the words decide.
-        check(!plain || called("createProcess", "tsy3p.msi") == !remove, "program package as asked");
-        check(!plain || called("createProcess", "tsy3db.msi") == (words.count("DB") && !remove), "database as asked");
-        check(!plain || remove || called("shellExecute", "tsyemail.dll") == words.count("OL"), "e-mail interface as asked");
-    } else {
-        check(wizardForm() && !called("createProcess", "") && (!plain || (!wrong && !words.count("S"))), "the wizard");
-    }
+    if (text.find_first_of("\r\n") != std::string::npos) return check(code == 1639 || code == 0 || wizardForm(), "an end");
+    const std::string box = f->messages().empty() ? "" : f->messages().back();
+    check(code == 1639 ? wrong && iequals(box.substr(0, 11 + wrong->size()), "Parameter:" + *wrong + "\r")
+                       : !wrong && (code == 0) == (words.count("S") > 0) && !code == (wizardForm() != nullptr), "the ending");
+    const bool silent = code == 0, remove = words.count("REMOVE");  // nothing is installed: nothing to remove
+    check(silent || started("createProcess", "") == 0, "only a silent run starts anything");
+    check(started("createProcess", "tsy3p.msi") == (silent && !remove), "the program package as asked");
+    check(started("createProcess", "tsy3db.msi") == (silent && !remove && words.count("DB")), "the database as asked");
+    check(started("shellExecute", "tsyemail.dll") == (silent && (remove || words.count("OL"))), "e-mail interface");
 }
 
 void engineRun(const std::vector<std::string>& in) {
     auto byte = [&](std::size_t i) { return i < in[0].size() ? static_cast<unsigned char>(in[0][i]) : 0u; };
     auto bit = [&](std::size_t i, unsigned mask) { return (byte(i) & mask) != 0; };
-    const std::uint32_t codes[] = {0, 3010, 1641, 1602, 1603, 1618};
-    const std::uint32_t exits[] = {codes[byte(2) % 6], codes[byte(3) % 6]};
+    const std::uint32_t codes[] = {0, 3010, 1641, 1602, 1603, 1618}, exits[] = {codes[byte(2) % 6], codes[byte(3) % 6]};
     configureEdition("TSYPRO_3");
     SystemState& s = sys();
     s.gbDebug = bit(1, 2);
@@ -89,58 +80,45 @@ void engineRun(const std::vector<std::string>& in) {
     s.gsSystemDir = f->sysDir;
     s.gsInstallPath = in[1];
     s.gsDBPath = in[2];
-    f->productStates[s.gsProdID] = bit(1, 8) ? 5 : -1;
-    f->productStates[s.gsDBProdID] = bit(1, 16) ? 3 : -1;
+    f->productStates = {{s.gsProdID, bit(1, 8) ? 5 : -1}, {s.gsDBProdID, bit(1, 16) ? 3 : -1}};
     f->inputBoxAnswers.assign(in.begin() + 3, in.end());
     for (std::size_t i = 4; i < 8; ++i) f->msgBoxAnswers.push_back(bit(i, 1) ? mb::AnswerYes : mb::AnswerNo);
-    f->onCreateProcess = [&](const std::string&, const std::string& cmd) {
-        return ProcessResult{true, true, exits[cmd.find("tsy3db") != std::string::npos]};
-    };
+    f->onCreateProcess = [&](auto&, auto& cmd) { return ProcessResult{true, true, exits[cmd.find("tsy3db") != cmd.npos]}; };
     bool p = bit(0, 2), d = bit(0, 4), e = bit(0, 8), rep = bit(0, 16), rem = bit(0, 32), ui = false, dbUi = false;
-    InstallOutcome outcome = InstallOutcome::Succeeded;
-    check(SYS_Install(p, d, e, rep, rem, ui, dbUi, &outcome) == (outcome == InstallOutcome::Succeeded), "result");
+    const bool ok = SYS_Install(p, d, e, rep, rem, ui, dbUi);
 
-    bool typedQuote = false, failedExit = false;
-    for (std::size_t i = 1; i < in.size(); ++i) typedQuote = typedQuote || in[i].find('"') != std::string::npos;
+    const bool typedQuote = std::any_of(in.begin() + 1, in.end(), [](auto& t) { return t.find('"') != t.npos; });
     for (const auto& c : f->callsNamed("createProcess")) {
         const std::string& cmd = c.args[1];
-        check(cmd.starts_with("msiexec.exe ") && c.args[0] == f->sysDir + "\\msiexec.exe", "msiexec.exe from the system folder");
-        failedExit = failedExit || !engine::msiSucceeded(exits[cmd.find("tsy3db") != std::string::npos]);
-        if (typedQuote) continue;
+        check(c.args[0] == f->sysDir + "\\msiexec.exe", "msiexec.exe from the system folder");
+        check(!ok || engine::msiSucceeded(exits[cmd.find("tsy3db") != cmd.npos]), "no success after a failed package");
         std::vector<std::string> spans;
-        for (std::size_t open = cmd.find('"'); open != std::string::npos; open = cmd.find('"', cmd.find('"', open + 1) + 1))
-            spans.push_back(cmd.substr(open + 1, cmd.find('"', open + 1) - open - 1));
-        check(std::count(cmd.begin(), cmd.end(), '"') % 2 == 0 && !spans.empty(), "balanced quotes");
-        check(spans[0] == f->folder + "\\tsy3p.msi" || spans[0] == f->folder + "\\tsy3db.msi", "the package path first");
-        check(cmd.find(" TARGETDIR=\"") == std::string::npos || spans.size() == 2, "the target quoted");
-        check(spans.size() == 1 || spans[1] == s.gsInstallPath || cmd.find("tsy3db") != std::string::npos, "the program folder");
+        for (std::size_t open = cmd.find('"'), close; open != cmd.npos && (close = cmd.find('"', open + 1)) != cmd.npos;
+             open = cmd.find('"', close + 1))
+            spans.push_back(cmd.substr(open + 1, close - open - 1));
+        check(typedQuote || (std::count(cmd.begin(), cmd.end(), '"') == 2 * static_cast<long>(spans.size()) &&
+                             spans.size() == (cmd.find(" TARGETDIR=\"") == cmd.npos ? 1u : 2u)), "quoted spans");
+        check(typedQuote || spans[0] == f->folder + "\\tsy3p.msi" || spans[0] == f->folder + "\\tsy3db.msi", "package first");
+        check(typedQuote || spans.size() == 1 || spans[1] == s.gsInstallPath || cmd.find("tsy3db") != cmd.npos, "target");
     }
-    check(!failedExit || outcome == InstallOutcome::Failed, "no success after a failed package");
-    for (const auto& c : f->callsNamed("saveSetting")) check(c.args[3].find('"') == std::string::npos, "no quote saved");
-    check(!called("msgBox", "cannot contain the quote") || (outcome == InstallOutcome::Failed && typedQuote), "refusal");
+    for (const std::string& m : f->messages())  // a quote in a folder is refused and fails the run
+        check(!m.starts_with("SYS_Install: A folder or file name cannot") || (!ok && typedQuote), "quote refused");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (!f) {
-        setOs(f = new test::FakeOs());
-        for (const char* name : {"tsy3p.msi", "tsy3db.msi"}) f->addFile(f->folder + "\\" + name);
-    }
-    f->calls.clear();  // the fake and the state as a new process finds them
-    f->msgBoxAnswers.clear();
-    f->inputBoxAnswers.clear();
-    f->settings.clear();
-    f->productStates.clear();
-    f->onCreateProcess = nullptr;
+    test::OsScope scope;  // a fresh fake and installer state for each input
+    f = &scope.fake;
     f->exe = "Setup";
-    resetWizard();
-    resetSystemState();
+    for (const char* name : {"tsy3p.msi", "tsy3db.msi"}) f->addFile(f->folder + "\\" + name);
+    const std::string input(reinterpret_cast<const char*>(data), size);
     std::vector<std::string> in;
-    std::istringstream text(std::string(reinterpret_cast<const char*>(data), size));
-    for (std::string line; in.size() < 7 && std::getline(text, line);) in.push_back(line);
+    std::istringstream lines(input);
+    for (std::string line; in.size() < 7 && std::getline(lines, line);) in.push_back(line);
     in.resize(7);
-    if (size > 0 && data[0] % 2 == 0) setupCommandLine(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+    if (size > 0 && data[0] % 2 == 0) setupCommandLine(input.substr(1));
     else engineRun(in);
+    resetWizard();
     return 0;
 }

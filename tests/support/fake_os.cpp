@@ -17,8 +17,8 @@ namespace {
 bool wildMatch(const char* p, const char* n) {
     if (!*p) return !*n;
     if (*p == '*') return wildMatch(p + 1, n) || (*n && wildMatch(p, n + 1));
-    return *n && (*p == '?' || std::tolower(static_cast<unsigned char>(*p)) == std::tolower(static_cast<unsigned char>(*n))) &&
-           wildMatch(p + 1, n + 1);
+    auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
+    return *n && (*p == '?' || lower(*p) == lower(*n)) && wildMatch(p + 1, n + 1);
 }
 
 std::vector<std::string> splitPath(const std::string& path) {

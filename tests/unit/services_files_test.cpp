@@ -1,5 +1,5 @@
-// Is something on disk: a path of any kind (and a folder made when asked), and a named file in a
-// folder, as the package check and the folder lookups ask.
+// Paths: is something on disk (a path of any kind, a folder made when asked, a named file in a
+// folder, as the package check and the folder lookups ask), and paths taken apart as text.
 #include <gtest/gtest.h>
 
 #include "services/system.h"
@@ -10,7 +10,7 @@
 namespace tsy::test {
 namespace {
 
-struct FilesTest : ::testing::Test {
+struct PathsTest : ::testing::Test {
     OsScope scope;
     FakeOs& fake = scope.fake;
     void SetUp() override {
@@ -22,7 +22,7 @@ struct FilesTest : ::testing::Test {
     }
 };
 
-TEST_F(FilesTest, DirExists) {
+TEST_F(PathsTest, DirExists) {
     const std::tuple<const char*, bool, bool> rows[] = {  // path, create, there afterwards
         {"c:\\KIT\\package", false, true}, {"C:\\Kit\\tsy3p.msi", false, true}, {"C:\\Kit\\hidden.msi", false, true},
         {"C:\\Kit\\New", false, false},    {"C:\\Kit\\New", true, true},        {"C:\\Kit\\A\\B", true, false},
@@ -37,7 +37,7 @@ TEST_F(FilesTest, DirExists) {
     EXPECT_FALSE(SYS_DirExists("C:\\Kit", true));
 }
 
-TEST_F(FilesTest, FileCheck) {
+TEST_F(PathsTest, FileCheck) {
     const std::string told = "FILE: tsy3p.msi\rPATH: C:\\Kit\\Package\r\rWindows was unable to create this file:\r"
                              "Please ensure you have permission to write to this drive and that there is available space.\r";
     const std::tuple<const char*, const char*, bool, bool, bool, std::string, std::string> rows[] = {
@@ -66,7 +66,7 @@ TEST_F(FilesTest, FileCheck) {
 }
 
 // Its error handler speaks only in debug mode and only when not quiet; the check goes on.
-TEST_F(FilesTest, FileCheckErrors) {
+TEST_F(PathsTest, FileCheckErrors) {
     fake.fault = [](const std::string& n) { return n == "createEmptyFile" ? FakeOs::FaultThrow : FakeOs::FaultNone; };
     const std::tuple<bool, bool, std::size_t> rows[] = {{false, false, 1}, {true, false, 2}, {true, true, 0}};
     for (const auto& [debug, quiet, boxes] : rows) {
@@ -76,6 +76,40 @@ TEST_F(FilesTest, FileCheckErrors) {
         EXPECT_EQ(fake.messages().size(), boxes);
         EXPECT_EQ(boxes && fake.messages()[0].starts_with("errHdl_SYS_File_FileCheck: Injected fault"), boxes == 2) << debug;
     }
+}
+
+TEST_F(PathsTest, ParseRev) {
+    const std::tuple<std::string, std::string, std::optional<std::string>, std::string> rows[] = {
+        {"A\\ B", "\\", "B", "A"}, {"a  \\  b", "\\", "b", "a"}, {"abc", "\\", "abc", ""},
+        {"x", "\\", std::nullopt, "x"}, {"\\", "\\", std::nullopt, "\\"}, {"ab\\", "\\", "", "ab"},
+        {"a--b--c", "--", "c", "a--b"}, {"oneXtwoxthree", "X", "three", "oneXtwo"}, {"a b", "", "a b", ""},
+    };
+    for (const auto& [text, delim, token, rest] : rows) {
+        std::string t = text;
+        EXPECT_EQ(SYS_ParseRev(t, delim), token) << text;
+        EXPECT_EQ(t, rest) << text;
+    }
+}
+
+TEST_F(PathsTest, SplitFolder) {
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {"C:\\A\\B\\", "B", "C:\\A\\"}, {"C:/x/y/", "y", "C:/x/"}, {"a/b\\c/d", "c/d", "a/b\\"},
+        {"\\", "", "\\"}, {"a\\", "", "a\\"}, {"Tessary Data", "Tessary Data", "(untouched)"}, {"", "", "(untouched)"},
+    };
+    for (const auto& [path, name, parent] : rows) {
+        std::string p = "(untouched)";
+        EXPECT_EQ(SYS_SplitFolder(path, p), name) << path;
+        EXPECT_EQ(p, parent) << path;
+    }
+}
+
+TEST_F(PathsTest, GetParentFolder) {
+    sys().gsDBPath = "C:\\Data\\Tessary Data\\MainDB\\";
+    const std::pair<const char*, const char*> rows[] = {
+        {"C:\\A\\B", "C:\\A"}, {"C:\\A\\B\\", "C:\\A"}, {"C:\\", "C:\\"}, {"MainDB", "MainDB"},
+        {"C:/srv/db/", "C:/srv"}, {"a/b\\c", "a"}, {"", "C:\\Data\\Tessary Data"},
+    };
+    for (const auto& [path, parent] : rows) EXPECT_EQ(SYS_GetParentFolder(path), parent) << path;
 }
 
 }  // namespace
