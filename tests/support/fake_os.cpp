@@ -6,7 +6,6 @@
 #include <random>
 
 #include "services/text.h"
-#include "state/state.h"
 
 namespace fs = std::filesystem;
 
@@ -107,14 +106,6 @@ bool FakeOs::exists(const std::string& windowsPath) const {
     return fs::exists(hostPath(windowsPath), ec);
 }
 
-std::vector<std::string> FakeOs::listFolder(const std::string& windowsPath) const {
-    std::vector<std::string> out;
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator(hostPath(windowsPath), ec)) out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
 // A pattern that ends with a separator lists the folder's contents; only a folder below a
 // drive's root lists "." and ".." first.
 std::string FakeOs::dirFirst(const std::string& pattern, int attributeMask) {
@@ -178,16 +169,6 @@ bool FakeOs::write(const std::string& path, const std::string& content, std::ios
     std::error_code ec;
     return fs::is_directory(p.parent_path(), ec) && !fs::is_directory(p, ec) &&
            static_cast<bool>(std::ofstream(p, std::ios::binary | mode) << content);
-}
-
-OsScope::OsScope() {
-    resetSystemState();
-    setOs(&fake);
-}
-
-OsScope::~OsScope() {
-    setOs(nullptr);
-    resetSystemState();
 }
 
 }  // namespace tsy::test

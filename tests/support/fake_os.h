@@ -12,10 +12,12 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/os.h"
 #include "platform/runtime_error.h"
+#include "state/state.h"
 
 namespace tsy::test {
 
@@ -67,7 +69,6 @@ public:
     void addFolder(Text windowsPath) { std::filesystem::create_directories(hostPath(windowsPath)); }
     void markHidden(Text windowsPath) { hidden_.insert(hostPath(windowsPath)); }
     bool exists(Text windowsPath) const;
-    std::vector<std::string> listFolder(Text windowsPath) const;  // sorted names
     static std::string settingKey(Text app, Text section, Text key);
 
     // ---- Os ----
@@ -168,15 +169,15 @@ private:
     bool faulted();  // asks `fault` about the call just recorded; throws for FaultThrow
     bool write(Text path, Text content, std::ios::openmode mode);
     std::string nextListed();
-    static std::string shown(Text s) { return s; }
-    static std::string shown(bool b) { return b ? "true" : "false"; }
-    static std::string shown(long n) { return std::to_string(n); }
-    static std::string shown(int n) { return std::to_string(n); }
-    static std::string shown(const ProcessResult& r) {
-        return r.created ? "exit " + std::to_string(r.exitCode) : "not created";
+    template <typename T> static std::string shown(const T& v) {
+        if constexpr (std::is_same_v<T, std::string>) return v;
+        else if constexpr (std::is_same_v<T, bool>) return v ? "true" : "false";
+        else if constexpr (std::is_arithmetic_v<T>) return std::to_string(v);
+        else if constexpr (std::is_same_v<T, ProcessResult>)
+            return v.created ? "exit " + std::to_string(v.exitCode) : "not created";
+        else if constexpr (std::is_same_v<T, FolderPathResult>) return v.path;
+        else return "";
     }
-    static std::string shown(const FolderPathResult& r) { return r.path; }
-    template <typename T> static std::string shown(const T&) { return ""; }
 
     std::filesystem::path root_;
     std::set<std::filesystem::path> hidden_;
@@ -188,10 +189,9 @@ private:
 };
 
 // Installs a FakeOs as the process's OS for the life of a test and resets the installer state.
-class OsScope {
-public:
-    OsScope();
-    ~OsScope();
+struct OsScope {
+    OsScope() { resetSystemState(); setOs(&fake); }
+    ~OsScope() { setOs(nullptr); resetSystemState(); }
     FakeOs fake;
 };
 

@@ -1,7 +1,7 @@
 // The installation engine against the recording fake, one scenario a row, grouped by behaviour.
 // In: the machine and the request, in the command line's own words ("S REPAIR PROGRAM DB"). Out:
 // the exit code and the run's trail, one line per effect in order:
-//   run <msiexec.exe command line>     open <file> <parameters> @<folder>
+//   run <msiexec.exe's parameters>     open <file> <parameters> @<folder>
 //   save <key>=<value>                 box <text> [#<style>] [[<title>]]
 //   ask <default answer>               move <from> -> <to>      (renames that succeeded)
 // The Windows system folder (GetSystemDirectory) and the setup's own system folder differ, as
@@ -64,7 +64,7 @@ Lines trail(const FakeOs& fake, const std::string& kinds) {
         if (c.name == "createProcess") {
             // msiexec.exe only ever from the Windows system folder, waited for without limit.
             EXPECT_EQ(a[0] + "|" + a[2] + "|" + a[3], fake.sysDir + "\\msiexec.exe|" + sys().gsSystemDir + "|4294967295");
-            line = "run " + a[1];
+            line = "run " + (a[1].starts_with("msiexec.exe ") ? a[1].substr(12) : a[1]);
         } else if (c.name == "shellExecute") {
             line = a[0] + " " + a[1] + " " + a[2] + " @" + a[3];
         } else if (c.name == "saveSetting") {
@@ -78,7 +78,9 @@ Lines trail(const FakeOs& fake, const std::string& kinds) {
             line = "move " + a[0] + " -> " + a[1];
         }
         if (line.empty() || (!kinds.empty() && !hasWord(kinds, line.substr(0, line.find(' '))))) continue;
-        for (const auto& [path, name] : {std::pair{fake.sysDir, "<win>"}, std::pair{sys().gsSystemDir, "<sys>"}})
+        for (const auto& [path, name] : {std::pair<std::string, std::string>{fake.sysDir, "<win>"}, {sys().gsSystemDir, "<sys>"},
+                                         {"D:\\Data\\Tessary Data\\Documents\\Templates", "<t>"},
+                                         {"D:/Data/Tessary Data/Documents/Templates", "<t>"}})
             for (std::size_t at; !path.empty() && (at = line.find(path)) != std::string::npos;)
                 line.replace(at, path.size(), name);
         out.push_back(line);
@@ -125,72 +127,65 @@ void play(const Scenario& s) {
     EXPECT_EQ(trail(fake, s.kinds), s.trail) << s.request;
 }
 
-const std::string kComm = R"(open <win>\regsvr32.exe /s <sys>\mscomm32.ocx @<sys>)";
-const std::string kEmail = R"(open <win>\regsvr32.exe /s <sys>\tsyemail.dll @<sys>)";
-const std::string kDBPath = R"(save DBPath=D:\Data\Tessary Data\MainDB\)";
-const std::string kProgram = R"(run msiexec.exe /I "C:\Kit\tsy3p.msi"ALLUSERS=2  TARGETDIR="C:\App" /qb-)";
-const std::string kSaved = "save EmailForm=13", kVer = "save Ver=3.3.0";
-const std::string kDatabase = R"(run msiexec.exe /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qb-)";
+const std::string kComm = R"(open <win>\regsvr32.exe /s <sys>\mscomm32.ocx @<sys>)", kSaved = "save EmailForm=13";
+const std::string kEmail = R"(open <win>\regsvr32.exe /s <sys>\tsyemail.dll @<sys>)", kVer = "save Ver=3.3.0";
+const std::string kDBPath = R"(save DBPath=D:\Data\Tessary Data\MainDB\)", kUpdateBefore = R"(open <sys>\vezEdeRu.exe -u @<sys>)";
+const std::string kProgram = R"(run /I "C:\Kit\tsy3p.msi"ALLUSERS=2  TARGETDIR="C:\App" /qb-)";
+const std::string kDatabase = R"(run /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qb-)";
 
+// Options, properties and interface levels over request, edition, mode and installed state; the
+// update service around a repair or an update; regsvr32's own verdict shown in debug mode unless
+// nobody is there to close it; the target folders as chosen or saved ("MainDB" and "Tessary Data"
+// stand for the folder around them; a trailing separator of either kind is dropped).
 TEST(Engine, RequestsAndWhatTheyStart) {
     const Scenario rows[] = {
-        {.request = "PROGRAM DB OL", .trail = {kProgram, kDBPath, kDatabase, kComm, kEmail, "save EmailForm=12", "save Ver=3.3.0"}},
+        {.request = "PROGRAM DB OL", .trail = {kProgram, kDBPath, kDatabase, kComm, kEmail, "save EmailForm=12", kVer}},
         {.update = true, .installed = "PROGRAM DB",
-         .trail = {R"(open <sys>\vezEdeRu.exe -u @<sys>)", R"(run msiexec.exe /famus "C:\Kit\tsy3p_update.msi" TARGETDIR="C:\App" /qf)",
-                   R"(run msiexec.exe /famu "C:\Kit\tsy3db_update.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qf)",
-                   R"(open <sys>\vezEdeRu.exe -i @<sys>)", kComm, "save EmailForm=13", "save Ver=3.3.0"}},
+         .trail = {kUpdateBefore, R"(run /famus "C:\Kit\tsy3p_update.msi" TARGETDIR="C:\App" /qf)",
+                   R"(run /famu "C:\Kit\tsy3db_update.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qf)",
+                   R"(open <sys>\vezEdeRu.exe -i @<sys>)", kComm, kSaved, kVer}},
         {.installed = "PROGRAM DB", .request = "REPAIR PROGRAM DB",
-         .trail = {R"(open <sys>\vezEdeRu.exe -u @<sys>)", R"(run msiexec.exe /famus "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qb /norestart)",
-                   kDBPath, R"(run msiexec.exe /famu "C:\Kit\tsy3db.msi" TARGETDIR="D:\Data" /qb)",
-                   R"(open <sys>\vezEdeRu.exe -i @<sys>)", kComm, "save EmailForm=13", "save Ver=3.3.0"}},
+         .trail = {kUpdateBefore, R"(run /famus "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qb /norestart)", kDBPath,
+                   R"(run /famu "C:\Kit\tsy3db.msi" TARGETDIR="D:\Data" /qb)", R"(open <sys>\vezEdeRu.exe -i @<sys>)", kComm,
+                   kSaved, kVer}},
         {.installed = "PROGRAM DB", .request = "REMOVE PROGRAM DB OL",
-         .trail = {R"(open <sys>\vezEdeRu.exe -u @<sys>)", R"(open <win>\regsvr32.exe /s /u <sys>\tsyemail.dll @<sys>)",
-                   R"(run msiexec.exe /x "C:\Kit\tsy3p.msi"REMOVE=ALL  TARGETDIR="C:\App" /qb /norestart)",
-                   R"(run msiexec.exe /x "C:\Kit\tsy3db.msi"REMOVE=ALL REINSTALLMODE=aums  TARGETDIR="D:\Data" /qb)"}},
-        // Removing what is not there must not install it.
-        {.installed = "DB", .request = "S REMOVE PROGRAM DB", .kinds = "run",
-         .trail = {R"(run msiexec.exe /x "C:\Kit\tsy3db.msi"REMOVE=ALL REINSTALLMODE=aums  TARGETDIR="D:\Data" /qn)"}},
+         .trail = {kUpdateBefore, R"(open <win>\regsvr32.exe /s /u <sys>\tsyemail.dll @<sys>)",
+                   R"(run /x "C:\Kit\tsy3p.msi"REMOVE=ALL  TARGETDIR="C:\App" /qb /norestart)",
+                   R"(run /x "C:\Kit\tsy3db.msi"REMOVE=ALL REINSTALLMODE=aums  TARGETDIR="D:\Data" /qb)"}},
+        {.installed = "DB", .request = "S REMOVE PROGRAM DB", .kinds = "run",  // nothing installed by a removal
+         .trail = {R"(run /x "C:\Kit\tsy3db.msi"REMOVE=ALL REINSTALLMODE=aums  TARGETDIR="D:\Data" /qn)"}},
         {.update = true, .installed = "PROGRAM DB", .request = "S PROGRAM DB", .kinds = "run",
-         .trail = {R"(run msiexec.exe /famus "C:\Kit\tsy3p_update.msi" TARGETDIR="C:\App" /qn)",
-                   R"(run msiexec.exe /famu "C:\Kit\tsy3db_update.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qn)"}},
+         .trail = {R"(run /famus "C:\Kit\tsy3p_update.msi" TARGETDIR="C:\App" /qn)",
+                   R"(run /famu "C:\Kit\tsy3db_update.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qn)"}},
         {.key = "TSYLITE_3", .request = "S PROGRAM DB OL", .kinds = "run save",
-         .trail = {R"(run msiexec.exe /I "C:\Kit\tsy3l.msi"ALLUSERS=2  TARGETDIR="C:\App" /qn)", kDBPath,
-                   R"(run msiexec.exe /I "C:\Kit\tsy3dbl.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qn)", "save EmailForm=2",
-                   "save Ver=3.3.0"}},
+         .trail = {R"(run /I "C:\Kit\tsy3l.msi"ALLUSERS=2  TARGETDIR="C:\App" /qn)", kDBPath,
+                   R"(run /I "C:\Kit\tsy3dbl.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qn)", "save EmailForm=2", kVer}},
         {.installed = "PROGRAM", .request = "REPAIR PROGRAM DB", .kinds = "run",
-         .trail = {R"(run msiexec.exe /famus "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qb /norestart)",
-                   R"(run msiexec.exe /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qf)"}},
-        // Debug mode: what is offered for editing (the defaults kept), and regsvr32's own verdict
-        // shown unless nobody is there to close it.
+         .trail = {R"(run /famus "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qb /norestart)",
+                   R"(run /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qf)"}},
         {.request = "DEBUG PROGRAM DB OL", .kinds = "ask open",
          .trail = {"ask  /qb-", "ask  /qb-", R"(open <win>\regsvr32.exe <sys>\mscomm32.ocx @<sys>)",
                    R"(open <win>\regsvr32.exe <sys>\tsyemail.dll @<sys>)"}},
         {.request = "S DEBUG PROGRAM OL", .kinds = "ask open", .trail = {"ask  /qn", kComm, kEmail}},
-        {.update = true, .installed = "PROGRAM DB", .request = "DEBUG PROGRAM DB", .kinds = "ask", .trail = {"ask /famus ", "ask /famu "}},
+        {.update = true, .installed = "PROGRAM DB", .request = "DEBUG PROGRAM DB", .kinds = "ask", .trail = {"ask /famus ",
+                                                                                                             "ask /famu "}},
         {.installed = "PROGRAM DB", .request = "DEBUG PROGRAM", .kinds = "ask", .trail = {"ask /famus "}},
         {.installed = "PROGRAM DB", .request = "S DEBUG DB", .kinds = "ask", .trail = {"ask /famu ", "ask  /qn"}},
         {.installed = "PROGRAM", .request = "S DEBUG REMOVE PROGRAM", .kinds = "open",
-         .trail = {R"(open <sys>\vezEdeRu.exe -u @<sys>)", R"(open <win>\regsvr32.exe /u <sys>\tsyemail.dll @<sys>)"}},
+         .trail = {kUpdateBefore, R"(open <win>\regsvr32.exe /u <sys>\tsyemail.dll @<sys>)"}},
         // Windows 8.1 and later tell this program (its manifest names them) their true version, 10.
         {.winMajor = 5, .request = "PROGRAM", .kinds = "open", .trail = {}},
         {.winMajor = 10, .request = "PROGRAM", .kinds = "open", .trail = {kComm}},
-    };
-    for (const Scenario& s : rows) play(s);
-}
-
-// The target folders as chosen or saved: none at all, a "MainDB" or "Tessary Data" folder that
-// stands for the folder around it, a trailing separator of either kind.
-TEST(Engine, TargetFolders) {
-    const Scenario rows[] = {
-        {.installPath = "", .dbPath = R"(D:\Data\Tessary Data\MainDB\)", .kinds = "run save",
-         .trail = {R"(run msiexec.exe /I "C:\Kit\tsy3p.msi"ALLUSERS=2  /qb-)", kDBPath, kDatabase, "save EmailForm=13", "save Ver=3.3.0"}},
+        {.installPath = "", .request = "PROGRAM", .kinds = "run", .trail = {R"(run /I "C:\Kit\tsy3p.msi"ALLUSERS=2  /qb-)"}},
+        {.dbPath = R"(D:\Data\Tessary Data\MainDB\)", .request = "DB", .trail = {kDBPath, kDatabase}},
         {.dbPath = R"(E:\Own\Contacts)", .request = "DB",
          .trail = {R"(save DBPath=E:\Own\Contacts\MainDB\)",
-                   R"(run msiexec.exe /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="E:\Own\Contacts" /qb-)"}},
+                   R"(run /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="E:\Own\Contacts" /qb-)"}},
         {.dbPath = "E:/Own/tessary data/", .request = "DB",
-         .trail = {"save DBPath=E:/Own/tessary data/MainDB/", R"(run msiexec.exe /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="E:/Own" /qb-)"}},
+         .trail = {"save DBPath=E:/Own/tessary data/MainDB/",
+                   R"(run /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="E:/Own" /qb-)"}},
         {.dbPath = "E:/Own/maindb", .request = "DB",
-         .trail = {"save DBPath=E:/Own/MainDB/", R"(run msiexec.exe /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="E:/Own" /qb-)"}},
+         .trail = {"save DBPath=E:/Own/MainDB/", R"(run /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="E:/Own" /qb-)"}},
     };
     for (const Scenario& s : rows) play(s);
 }
@@ -202,49 +197,36 @@ TEST(Engine, TargetFolders) {
 TEST(Engine, DebugAnswers) {
     const Scenario rows[] = {
         {.installed = "PROGRAM DB", .request = "DEBUG REPAIR PROGRAM DB", .kinds = "run box",
-         .trail = {R"(run msiexec.exe /famus "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qb /norestart)",
+         .trail = {R"(run /famus "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qb /norestart)",
                    R"(box Command: msiexec.exe /famu "C:\Kit\tsy3db.msi" TARGETDIR="D:\Data" /qb, <sys>)",
-                   R"(run msiexec.exe /famu "C:\Kit\tsy3db.msi" TARGETDIR="D:\Data" /qb)"}},
-        {.installed = "PROGRAM DB", .answers = {"", "  ", " /qb", " /qn"}, .request = "DEBUG REPAIR PROGRAM DB", .kinds = "ask run",
-         .trail = {"ask /famus ", "ask /famu ", "ask  /qb /norestart", R"(run msiexec.exe /f "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qb)",
-                   "ask  /qb", R"(run msiexec.exe /f "C:\Kit\tsy3db.msi" TARGETDIR="D:\Data" /qn)"}},
-        {.installed = "PROGRAM DB", .answers = {"/fa", "/fomus", "/qr", "/passive"}, .request = "DEBUG REPAIR PROGRAM DB", .kinds = "run",
-         .trail = {R"(run msiexec.exe /fa "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qr)",
-                   R"(run msiexec.exe /fomus "C:\Kit\tsy3db.msi" TARGETDIR="D:\Data" /passive)"}},
+                   R"(run /famu "C:\Kit\tsy3db.msi" TARGETDIR="D:\Data" /qb)"}},
+        {.installed = "PROGRAM DB", .answers = {"", "  ", " /qb", " /qn"}, .request = "DEBUG REPAIR PROGRAM DB",
+         .kinds = "ask run",
+         .trail = {"ask /famus ", "ask /famu ", "ask  /qb /norestart", R"(run /f "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qb)",
+                   "ask  /qb", R"(run /f "C:\Kit\tsy3db.msi" TARGETDIR="D:\Data" /qn)"}},
+        {.installed = "PROGRAM DB", .answers = {"/fa", "/fomus", "/qr", "/passive"}, .request = "DEBUG REPAIR PROGRAM DB",
+         .kinds = "run", .trail = {R"(run /fa "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qr)",
+                                   R"(run /fomus "C:\Kit\tsy3db.msi" TARGETDIR="D:\Data" /passive)"}},
         {.answers = {"", " /qn"}, .boxes = {mb::AnswerOk, mb::AnswerNo}, .request = "DEBUG PROGRAM DB OL", .kinds = "run save",
-         .trail = {kProgram, kDBPath, R"(run msiexec.exe /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qn)",
-                   "save EmailForm=12", "save Ver=3.3.0"}},
+         .trail = {kProgram, kDBPath, R"(run /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qn)", "save EmailForm=12",
+                   kVer}},
         {.answers = {" /qb-", ""}, .request = "DEBUG PROGRAM DB OL", .kinds = "run save box", .exitCode = 1602,
          .trail = {kProgram, "box Cancel install? #52"}},
         {.failing = "tsy3p", .exit = 1603, .answers = {" /qb-", ""}, .request = "DEBUG PROGRAM DB OL", .kinds = "run save box",
-         .exitCode = 1603,
-         .trail = {kProgram, "box Windows Installer could not complete the installation of:\rC:\\Kit\\tsy3p.msi\r(error 1603) #16",
-                   "box Cancel install? #52"}},
+         .exitCode = 1603, .trail = {kProgram,
+                                     "box Windows Installer could not complete the installation of:\rC:\\Kit\\tsy3p.msi\r"
+                                               "(error 1603) #16", "box Cancel install? #52"}},
     };
     for (const Scenario& s : rows) play(s);
 }
 
 // A package that Windows Installer did not complete, or that never reached it, fails the run,
-// which goes on with its other steps; the version is saved only over a program that went in,
-// and this edition's database engine is offered only when the program's installer ran.
-TEST(Engine, WindowsInstallerVerdict) {
+// which goes on; the version is saved only over a program that went in, and this edition's
+// database engine is offered only when the program's installer ran. The packages lie beside
+// the setup, or in its Package folder when it is "TSY Setup"; a hidden package is none. A quote
+// in a folder would end the quoted path early and pass the rest to msiexec.exe: refused.
+TEST(Engine, Failures) {
     const std::string notDone = "box Windows Installer could not complete the installation of:\rC:\\Kit\\";
-    const Scenario rows[] = {
-        {.failing = "tsy3p", .exit = 3010, .kinds = "box save", .trail = {kDBPath, kSaved, kVer}},
-        {.failing = "tsy3db", .exit = 1641, .kinds = "box save", .trail = {kDBPath, kSaved, kVer}},
-        {.failing = "tsy3p", .exit = 1602, .kinds = "box save", .exitCode = 1603,
-         .trail = {notDone + "tsy3p.msi\r(error 1602) #16", kDBPath, kSaved}},
-        {.failing = "tsy3db", .exit = 1603, .kinds = "box save", .exitCode = 1603,
-         .trail = {kDBPath, notDone + "tsy3db.msi\r(error 1603) #16", kSaved, kVer}},
-        {.key = "TSYPRO_WS", .failing = "tsy3p", .started = false, .kinds = "box save", .exitCode = 1603,
-         .trail = {"box Windows Installer could not be started for:\rC:\\Kit\\tsy3p.msi #16", kDBPath, kSaved}},
-    };
-    for (const Scenario& s : rows) play(s);
-}
-
-// Beside the setup, or in its Package folder when it is "TSY Setup"; a hidden package is none.
-// A quote in a folder would end the quoted path early and pass the rest to msiexec.exe.
-TEST(Engine, PackagesAndFolders) {
     auto missing = [](const std::string& path, const std::string& exe) {
         return "box SYS_Install: Unable to open installation package: \r" + path +
                "\r\rNOTE: The installation file must be in the same directory as this setup program (" + exe + ").\r #16";
@@ -254,27 +236,44 @@ TEST(Engine, PackagesAndFolders) {
                "\r\rNothing was installed from this package. Please choose another folder and run the setup again.\r #16";
     };
     const Scenario rows[] = {
+        {.failing = "tsy3p", .exit = 3010, .kinds = "box save", .trail = {kDBPath, kSaved, kVer}},
+        {.failing = "tsy3db", .exit = 1641, .kinds = "box save", .trail = {kDBPath, kSaved, kVer}},
+        {.failing = "tsy3p", .exit = 1602, .kinds = "box save", .exitCode = 1603,
+         .trail = {notDone + "tsy3p.msi\r(error 1602) #16", kDBPath, kSaved}},
+        {.failing = "tsy3db", .exit = 1603, .kinds = "box save", .exitCode = 1603,
+         .trail = {kDBPath, notDone + "tsy3db.msi\r(error 1603) #16", kSaved, kVer}},
+        {.key = "TSYPRO_WS", .failing = "tsy3p", .started = false, .kinds = "box save", .exitCode = 1603,
+         .trail = {"box Windows Installer could not be started for:\rC:\\Kit\\tsy3p.msi #16", kDBPath, kSaved}},
         {.files = {"C:\\Kit\\tsy3db.msi"}, .exitCode = 1603, .trail = {missing("C:\\Kit\\tsy3p.msi", "Update")}},
         {.exe = "Setup", .hidden = "C:\\Kit\\tsy3db.msi", .request = "PROGRAM DB OL", .exitCode = 1603,
          .trail = {kProgram, missing("C:\\Kit\\tsy3db.msi", "Setup")}},
         {.exe = "TSY Setup", .exitCode = 1603, .trail = {missing("C:\\Kit\\Package\\tsy3p.msi", "TSY Setup")}},
         {.exe = "tsy setup", .files = {"C:\\Kit\\PACKAGE\\tsy3p.msi"}, .request = "PROGRAM", .kinds = "run",
-         .trail = {R"(run msiexec.exe /I "C:\Kit\Package\tsy3p.msi"ALLUSERS=2  TARGETDIR="C:\App" /qb-)"}},
+         .trail = {R"(run /I "C:\Kit\Package\tsy3p.msi"ALLUSERS=2  TARGETDIR="C:\App" /qb-)"}},
         // A drive root keeps its own separator; a share path takes its kind of separator.
         {.exe = "Setup", .folder = "E:\\", .files = {"E:\\tsy3p.msi"}, .request = "PROGRAM", .kinds = "run",
-         .trail = {R"(run msiexec.exe /I "E:\\tsy3p.msi"ALLUSERS=2  TARGETDIR="C:\App" /qb-)"}},
+         .trail = {R"(run /I "E:\\tsy3p.msi"ALLUSERS=2  TARGETDIR="C:\App" /qb-)"}},
         {.exe = "Setup", .folder = "//srv/kit", .files = {"//srv/kit/tsy3p.msi"}, .request = "PROGRAM", .kinds = "run",
-         .trail = {R"(run msiexec.exe /I "//srv/kit/tsy3p.msi"ALLUSERS=2  TARGETDIR="C:\App" /qb-)"}},
+         .trail = {R"(run /I "//srv/kit/tsy3p.msi"ALLUSERS=2  TARGETDIR="C:\App" /qb-)"}},
         {.installPath = R"(C:\Apps" /x "C:\other.msi)", .exitCode = 1603, .trail = {refused(R"(C:\Apps" /x "C:\other.msi)")}},
         {.dbPath = R"(D:\Da"ta\Tessary Data)", .exitCode = 1603, .trail = {kProgram, refused(R"(D:\Da"ta\Tessary Data)")}},
     };
     for (const Scenario& s : rows) play(s);
 }
 
-// regsvr32 by its full path, its failures told by the shell's answer; without the Windows
-// system folder msiexec.exe is not started at all and regsvr32 comes from the setup's own;
-// with neither, the shell is never asked for a bare name.
-TEST(Engine, Registrations) {
+// regsvr32 by its full path, its failures told by the shell's answer; without the Windows system
+// folder msiexec.exe is not started at all and regsvr32 comes from the setup's own; with neither,
+// the shell is never asked for a bare name. The database engine is offered after the program's
+// installer in the editions that need it, and on a removal too; its start's failures are told.
+TEST(Engine, ShellAnswers) {
+    const std::string install = "box Microsoft ACE 2010 Database Engine (32-bit) must be installed on your system\r"
+                                "Would you like to install this now?\r #36 [Install Database Engine]";
+    const std::string remove = "box Would you like to also remove the Microsoft ACE 2010 Database Engine (32-bit)?\r"
+                               "(NOTE: This is a necessary component of Microsoft Office 2010)\r #36 [Install Database Engine]";
+    const std::string ace = R"(open AccessDatabaseEngine2010_SP2.exe  @C:\Kit)",
+        advice = "\rPlease try re-installing the program again\r #16";
+    const Lines removal = {kUpdateBefore, R"(open <win>\regsvr32.exe /s /u <sys>\tsyemail.dll @<sys>)", remove, ace};
+    auto plus = [](Lines lines, const std::string& more) { return lines.push_back(more), lines; };
     const Scenario rows[] = {
         {.shell = 32, .request = "OL", .kinds = "open box save", .trail = {kEmail, "save EmailForm=12"}},
         {.shell = 2, .request = "OL", .kinds = "open box save", .exitCode = 1603,
@@ -285,41 +284,31 @@ TEST(Engine, Registrations) {
         {.shell = 8, .request = "OL", .kinds = "open box save", .exitCode = 1603,
          .trail = {kEmail, "box Sorry, Windows was not able to register the Outlook Email Interface (8):\r<sys>\\tsyemail.dll"}},
         {.shell = 0, .request = "PROGRAM", .kinds = "open box save", .exitCode = 1603,
-         .trail = {R"(open <win>\regsvr32.exe /s <sys>\mscomm32.ocx @<sys>)",
-                   "box Sorry, Windows was not able to register a necessary component (0):\r<sys>\\mscomm32.ocx", kSaved, kVer}},
+         .trail = {kComm, "box Sorry, Windows was not able to register a necessary component (0):\r<sys>\\mscomm32.ocx", kSaved,
+                   kVer}},
         {.systemFolder = false, .request = "PROGRAM OL", .kinds = "box open", .exitCode = 1603,
          .trail = {"box Windows Installer could not be started for:\rC:\\Kit\\tsy3p.msi #16",
-                   R"(open <sys>\regsvr32.exe /s <sys>\mscomm32.ocx @<sys>)", R"(open <sys>\regsvr32.exe /s <sys>\tsyemail.dll @<sys>)"}},
+                   R"(open <sys>\regsvr32.exe /s <sys>\mscomm32.ocx @<sys>)",
+                       R"(open <sys>\regsvr32.exe /s <sys>\tsyemail.dll @<sys>)"}},
         {.systemFolder = false, .systemDir = "", .request = "OL", .exitCode = 1603,
          .trail = {"box File Not Found:\\tsyemail.dll\rPlease re-install Tessary Contact Management\r"}},
-    };
-    for (const Scenario& s : rows) play(s);
-}
-
-// Offered after the program's installer in the editions that need it, and on a removal too.
-TEST(Engine, DatabaseEngineOfTheAlternativeEditions) {
-    const std::string install = "box Microsoft ACE 2010 Database Engine (32-bit) must be installed on your system\r"
-                                "Would you like to install this now?\r #36 [Install Database Engine]";
-    const std::string remove = "box Would you like to also remove the Microsoft ACE 2010 Database Engine (32-bit)?\r"
-                               "(NOTE: This is a necessary component of Microsoft Office 2010)\r #36 [Install Database Engine]";
-    const std::string open = R"(open AccessDatabaseEngine2010_SP2.exe  @C:\Kit)", advice = "\rPlease try re-installing the program again\r #16";
-    const Lines removal = {R"(open <sys>\vezEdeRu.exe -u @<sys>)", R"(open <win>\regsvr32.exe /s /u <sys>\tsyemail.dll @<sys>)", remove, open};
-    auto plus = [](Lines lines, const std::string& more) { return lines.push_back(more), lines; };
-    const Scenario rows[] = {
-        {.key = "TSYPRO_WS", .winMajor = 5, .request = "PROGRAM", .kinds = "box open", .trail = {install, open}},
-        {.key = "TSYPRO_WS", .winMajor = 5, .boxes = {mb::AnswerNo}, .request = "PROGRAM", .kinds = "box open", .trail = {install}},
+        {.key = "TSYPRO_WS", .winMajor = 5, .request = "PROGRAM", .kinds = "box open", .trail = {install, ace}},
+        {.key = "TSYPRO_WS", .winMajor = 5, .boxes = {mb::AnswerNo}, .request = "PROGRAM", .kinds = "box open",
+         .trail = {install}},
         {.key = "TSYPRO_RTF3", .installed = "PROGRAM", .request = "REMOVE PROGRAM", .kinds = "box open", .trail = removal},
         {.key = "TSYPRO_WS", .winMajor = 5, .shell = 2, .request = "PROGRAM", .kinds = "box open", .exitCode = 1603,
-         .trail = {install, open, "box File Not Found:AccessDatabaseEngine2010_SP2.exe\r"
-                                  "Tessary Contact Management will not run correctly without the ACE Database Engine\r" + advice}},
+         .trail = {install, ace, "box File Not Found:AccessDatabaseEngine2010_SP2.exe\rTessary Contact Management will not run "
+                                 "correctly without the ACE Database Engine\r" + advice}},
         {.key = "TSYPRO_WS", .winMajor = 5, .shell = 3, .request = "PROGRAM", .kinds = "box open", .exitCode = 1603,
-         .trail = {install, open, "box Path not found:C:\\Kit" + advice}},
+         .trail = {install, ace, "box Path not found:C:\\Kit" + advice}},
         {.key = "TSYPRO_WS", .winMajor = 5, .shell = 5, .request = "PROGRAM", .kinds = "box open", .exitCode = 1603,
-         .trail = {install, open, "box Sorry, Windows was not able to install the Microsoft ACE Database Engine (5):\r" + advice}},
-        {.key = "TSYPRO_WS", .installed = "PROGRAM", .shell = 31, .request = "REMOVE PROGRAM", .kinds = "box open", .exitCode = 1603,
+         .trail = {install, ace, "box Sorry, Windows was not able to install the Microsoft ACE Database Engine (5):\r" + advice}},
+        {.key = "TSYPRO_WS", .installed = "PROGRAM", .shell = 31, .request = "REMOVE PROGRAM", .kinds = "box open",
+         .exitCode = 1603,
          .trail = plus(plus(removal, "open C:\\Kit 1 @1"),
                        "box Windows does not have a program associated for: AccessDatabaseEngine2010_SP2.exe #16")},
-        {.key = "TSYPRO_RTF3", .installed = "PROGRAM", .shell = 5, .request = "REMOVE PROGRAM", .kinds = "box open", .exitCode = 1603,
+        {.key = "TSYPRO_RTF3", .installed = "PROGRAM", .shell = 5, .request = "REMOVE PROGRAM", .kinds = "box open",
+         .exitCode = 1603,
          .trail = plus(removal, "box Windows was not able to uninstall the Microsoft ACE Database Engine (5):\r #16")},
     };
     for (const Scenario& s : rows) play(s);
@@ -330,54 +319,45 @@ TEST(Engine, DatabaseEngineOfTheAlternativeEditions) {
 // (an open envelope listing meets renamed files again). A name already taken gives way to the
 // next free "rev30_(n) " name, so nothing is left where the new templates would overwrite it;
 // a file that cannot be moved ends its category, and only a tester in debug mode hears of it.
+// Only a database task that is neither a repair nor a removal, over a version beginning "3.0".
 TEST(Engine, TemplatesOfA30Installation) {
-    const std::string t = "D:\\Data\\Tessary Data\\Documents\\Templates\\", ts = "D:/Data/Tessary Data/Documents/Templates/";
-    auto move = [](const std::string& folder, const std::string& from, const std::string& to) {
-        return "move " + folder + from + " -> " + folder + to;
-    };
-    const std::string label = "Address Labels (8160).lbl", activity = "Activity by Contact.rpt";
-    const Lines reports = {"Reports\\" + activity, "Reports\\Phone List by Company.rpt", "Reports\\Phone List by Contact.rpt"};
+    const std::string label = R"(Labels\Address Labels (8160).lbl)",
+        labelMoved = R"(move <t>\)" + label + R"( -> <t>\Labels\rev30_Address Labels (8160).lbl)";
+    const Lines report = {R"(Reports\Activity by Contact.rpt)"};
+    const Lines reportMoved = {R"(move <t>\Reports\Activity by Contact.rpt -> <t>\Reports\rev30_Activity by Contact.rpt)"};
     const Scenario rows[] = {
-        {.hidden = "D:\\Data\\Tessary Data\\Documents\\Templates\\Envelopes\\h.env", .ver = "3.0.2",
-         .templates = {"Envelopes\\a.env", "Envelopes\\B.ENV", "Envelopes\\rev30_c.env", "Envelopes\\REV30_d.env", "Envelopes\\h.env",
-                       "Envelopes\\notes.txt", "Labels\\" + label, "Labels\\Other.lbl", reports[0], reports[1], reports[2],
-                       "Reports\\Custom.rpt"},
+        {.hidden = R"(D:\Data\Tessary Data\Documents\Templates\Envelopes\h.env)", .ver = "3.0.2",
+         .templates = {R"(Envelopes\a.env)", R"(Envelopes\B.ENV)", R"(Envelopes\rev30_c.env)", R"(Envelopes\REV30_d.env)",
+                       R"(Envelopes\h.env)", R"(Envelopes\notes.txt)", label, R"(Labels\Other.lbl)", report[0],
+                       R"(Reports\Phone List by Company.rpt)", R"(Reports\Phone List by Contact.rpt)", R"(Reports\Custom.rpt)"},
          .request = "DB", .kinds = "save move run",
-         .trail = {kDBPath, move(t + "Envelopes\\", "a.env", "rev30_a.env"), move(t + "Envelopes\\", "B.ENV", "rev30_B.ENV"),
-                   move(t + "Labels\\", label, "rev30_" + label), move(t + "Reports\\", activity, "rev30_" + activity),
-                   move(t + "Reports\\", "Phone List by Company.rpt", "rev30_Phone List by Company.rpt"),
-                   move(t + "Reports\\", "Phone List by Contact.rpt", "rev30_Phone List by Contact.rpt"),
-                   R"(run msiexec.exe /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qb-)"}},
+         .trail = {kDBPath, R"(move <t>\Envelopes\a.env -> <t>\Envelopes\rev30_a.env)",
+                   R"(move <t>\Envelopes\B.ENV -> <t>\Envelopes\rev30_B.ENV)", labelMoved, reportMoved[0],
+                   R"(move <t>\Reports\Phone List by Company.rpt -> <t>\Reports\rev30_Phone List by Company.rpt)",
+                   R"(move <t>\Reports\Phone List by Contact.rpt -> <t>\Reports\rev30_Phone List by Contact.rpt)", kDatabase}},
         {.dbPath = "D:/Data/Tessary Data/MainDB/", .ver = "3.0",
-         .templates = {"Envelopes\\a.env", "Envelopes\\rev30_a.env", "Envelopes\\b.env", "Labels\\" + label, "Labels\\rev30_" + label,
-                       reports[2]},
+         .templates = {R"(Envelopes\a.env)", R"(Envelopes\rev30_a.env)", R"(Envelopes\b.env)", label,
+                       R"(Labels\rev30_Address Labels (8160).lbl)", R"(Reports\Phone List by Contact.rpt)"},
          .request = "DB", .kinds = "move",
-         .trail = {move(ts + "Envelopes/", "a.env", "rev30_(2) a.env"), move(ts + "Envelopes/", "b.env", "rev30_b.env"),
-                   move(ts + "Labels/", label, "rev30_(2) " + label),
-                   move(ts + "Reports/", "Phone List by Contact.rpt", "rev30_Phone List by Contact.rpt")}},
-        {.ver = "3.0", .templates = {"Labels\\" + label, reports[0], reports[1]}, .locked = "Activity", .request = "DB",
-         .kinds = "move box", .trail = {move(t + "Labels\\", label, "rev30_" + label)}},
-        {.ver = "3.0", .templates = {"Labels\\" + label, reports[0], reports[1]}, .locked = "Activity", .request = "DEBUG DB",
-         .kinds = "move box",
-         .trail = {move(t + "Labels\\", label, "rev30_" + label), "box Unable to rename file:" + activity,
+         .trail = {"move <t>/Envelopes/a.env -> <t>/Envelopes/rev30_(2) a.env",
+                   "move <t>/Envelopes/b.env -> <t>/Envelopes/rev30_b.env",
+                   "move <t>/Labels/Address Labels (8160).lbl -> <t>/Labels/rev30_(2) Address Labels (8160).lbl",
+                   "move <t>/Reports/Phone List by Contact.rpt -> <t>/Reports/rev30_Phone List by Contact.rpt"}},
+        {.ver = "3.0", .templates = {label, report[0], R"(Reports\Phone List by Company.rpt)"}, .locked = "Activity",
+         .request = "DB", .kinds = "move box", .trail = {labelMoved}},
+        {.ver = "3.0", .templates = {label, report[0], R"(Reports\Phone List by Company.rpt)"}, .locked = "Activity",
+         .request = "DEBUG DB", .kinds = "move box",
+         .trail = {labelMoved, "box Unable to rename file:Activity by Contact.rpt",
                    R"(box Command: msiexec.exe /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qb-, <sys>)"}},
+        {.ver = "3.0", .templates = report, .request = "REPAIR DB", .kinds = "move"},
+        {.installed = "PROGRAM DB", .ver = "3.0", .templates = report, .request = "REMOVE PROGRAM DB", .kinds = "move"},
+        {.ver = "3.0", .templates = report, .request = "PROGRAM", .kinds = "move"},
+        {.ver = "3.3.0", .templates = report, .request = "DB", .kinds = "move"},
+        {.ver = "30.1", .templates = report, .request = "DB", .kinds = "move"},
+        {.templates = report, .request = "DB", .kinds = "move"},
+        {.ver = "3.0", .templates = report, .request = "DB", .kinds = "move", .trail = reportMoved},
     };
     for (const Scenario& s : rows) play(s);
-}
-
-// Only a database task that is neither a repair nor a removal, over a version beginning "3.0".
-TEST(Engine, TemplatesOnlyOver30) {
-    const std::tuple<const char*, const char*, const char*, bool> rows[] = {
-        {"3.0.2", "DB", "", true}, {"3.0", "REPAIR DB", "", false}, {"3.0", "REMOVE PROGRAM DB", "PROGRAM DB", false},
-        {"3.0", "PROGRAM", "", false}, {"3.3.0", "DB", "", false}, {"", "DB", "", false}, {"30.1", "DB", "", false},
-    };
-    for (const auto& [ver, request, installed, renamed] : rows) {
-        const std::string t = "D:\\Data\\Tessary Data\\Documents\\Templates\\Reports\\";
-        Lines moved;
-        if (renamed) moved = {"move " + t + "Activity by Contact.rpt -> " + t + "rev30_Activity by Contact.rpt"};
-        play({.installed = installed, .ver = ver, .templates = {"Reports\\Activity by Contact.rpt"}, .request = request,
-              .kinds = "move", .trail = moved});
-    }
 }
 
 }  // namespace

@@ -58,7 +58,8 @@ TEST_F(ProcessTest, MsiexecComesFromTheSystemFolder) {
 TEST_F(ProcessTest, ErrorHandler) {
     const std::string text = "TSY Install Error - errHdl_SYS_CreateP: Injected fault in systemDirectory (5)\r\r";
     const std::tuple<bool, int, std::string> rows[] = {
-        {false, mb::AnswerOk, text + " #16"}, {true, mb::AnswerNo, text + "Resume Next? #4"}, {true, mb::AnswerYes, text + "Resume Next? #4"}};
+        {false, mb::AnswerOk, text + " #16"}, {true, mb::AnswerNo, text + "Resume Next? #4"}, {true, mb::AnswerYes,
+                                                                                               text + "Resume Next? #4"}};
     for (const auto& [debug, answer, box] : rows) {
         fake.calls.clear();
         sys().gbDebug = debug;
@@ -74,7 +75,8 @@ TEST_F(ProcessTest, OpenProgramByTheShellsAnswer) {
     const std::string file = "C:\\App\\tsy3.exe", open = "shellExecute(open|" + file;
     const std::tuple<long, Lines> rows[] = {
         {32, {}},
-        {2, {"Program Not Found: " + file + "\rPlease verify that the path is correct or re-install Tessary Contact Management\r #0"}},
+        {2, {"Program Not Found: " + file + "\rPlease verify that the path is correct or re-install Tessary Contact "
+             "Management\r #0"}},
         {3, {"Path not found:" + file + " #0"}},
         {31, {open + "|1|1|1) -> 2", "Windows does not have a program associated for: " + file + " #0"}},
         {0, {"Sorry, Windows was not able to open your program: 0 #0"}},
