@@ -1,12 +1,11 @@
-// The two command lines, fuzzed where tables cannot reach; the input's first byte picks one.
-// Even: the rest is the setup's own command line, as Main reads it. Without a line break in it,
-// the run ends as a plain reading (words between blanks, any case) says: the help box naming
-// the first wrong word and exit 1639; a silent run (S) that starts what its words ask and ends
-// with 0; or the wizard open, nothing started.
-// Odd: an engine run. The first line's bytes are switches (request, mode, installed state, the
-// two exit codes, Yes/No answers), the next lines the program folder, the database folder and
-// four debug answers. Every msiexec.exe comes from the system folder; with no quote typed, the
-// quotes split its command line where the engine meant; a failed package is never a success.
+// The two command lines, fuzzed where tables cannot reach; the input's first byte picks one. Even:
+// the rest is the setup's command line. Without a line break it ends as a plain reading (words
+// between blanks, any case) says: the help box naming the first wrong word, exit 1639; a silent
+// run (S) starting what its words ask, exit 0; or the wizard open, nothing started. Odd: an engine
+// run; the first line's bytes are switches (request, mode, installed state, two exit codes, Yes/No
+// answers), the next lines the program and database folders and four debug answers. msiexec.exe
+// comes from the system folder; with no quote typed, the quotes split its command line where the
+// engine meant; a failed package is never a success; a quote in a folder is refused.
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -16,7 +15,6 @@
 #include "engine/engine.h"
 #include "services/text.h"
 #include "startup/startup.h"
-#include "state/state.h"
 #include "support/fake_os.h"
 #include "wizard/show.h"
 
@@ -101,7 +99,7 @@ void engineRun(const std::vector<std::string>& in) {
         check(typedQuote || spans[0] == f->folder + "\\tsy3p.msi" || spans[0] == f->folder + "\\tsy3db.msi", "package first");
         check(typedQuote || spans.size() == 1 || spans[1] == s.gsInstallPath || cmd.find("tsy3db") != cmd.npos, "target");
     }
-    for (const std::string& m : f->messages())  // a quote in a folder is refused and fails the run
+    for (const std::string& m : f->messages())
         check(!m.starts_with("SYS_Install: A folder or file name cannot") || (!ok && typedQuote), "quote refused");
 }
 

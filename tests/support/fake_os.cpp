@@ -40,32 +40,16 @@ std::string Call::str() const {
 
 FakeOs::FakeOs() {
     // In memory where the machine offers it: a journalled disk under load makes every test slow.
-    std::error_code ec;
-    fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+    fs::path base = fs::is_directory("/dev/shm", ec_) ? fs::path("/dev/shm") : fs::temp_directory_path();
     std::random_device rd;
     root_ = base / ("tsy-fake-" + std::to_string(rd()) + std::to_string(rd()));
     fs::create_directories(root_);
-}
-
-FakeOs::~FakeOs() {
-    std::error_code ec;
-    fs::remove_all(root_, ec);
 }
 
 std::vector<Call> FakeOs::callsNamed(const std::string& name) const {
     std::vector<Call> out;
     std::copy_if(calls.begin(), calls.end(), std::back_inserter(out), [&](const Call& c) { return c.name == name; });
     return out;
-}
-
-std::vector<std::string> FakeOs::messages() const {
-    std::vector<std::string> out;
-    for (const Call& c : callsNamed("msgBox")) out.push_back(c.args.at(0));
-    return out;
-}
-
-std::string FakeOs::settingKey(const std::string& app, const std::string& section, const std::string& key) {
-    return toLower(app + "\\" + section + "\\" + key);
 }
 
 bool FakeOs::faulted() {
@@ -86,9 +70,8 @@ fs::path FakeOs::hostPath(const std::string& windowsPath) const {
     fs::path p = root_ / (drive ? toUpper(parts[0].substr(0, 1)) : "_");  // "_": a relative path
     for (std::size_t i = drive ? 1 : 0; i < parts.size(); ++i) {
         fs::path next = p / parts[i];
-        std::error_code ec;
-        if (!fs::exists(next, ec) && fs::is_directory(p, ec))
-            for (const auto& e : fs::directory_iterator(p, ec))
+        if (!fs::exists(next, ec_) && fs::is_directory(p, ec_))
+            for (const auto& e : fs::directory_iterator(p, ec_))
                 if (iequals(e.path().filename().string(), parts[i])) next = e.path();
         p = next;
     }
@@ -99,11 +82,6 @@ void FakeOs::addFile(const std::string& windowsPath, const std::string& content)
     fs::path p = hostPath(windowsPath);
     fs::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << content;
-}
-
-bool FakeOs::exists(const std::string& windowsPath) const {
-    std::error_code ec;
-    return fs::exists(hostPath(windowsPath), ec);
 }
 
 // A pattern that ends with a separator lists the folder's contents; only a folder below a
@@ -118,8 +96,7 @@ std::string FakeOs::dirFirst(const std::string& pattern, int attributeMask) {
         listMask_ = attributeMask;
         lastListed_.clear();
         dots_.clear();
-        std::error_code ec;
-        if (!fs::is_directory(*listDir_, ec)) listDir_.reset();
+        if (!fs::is_directory(*listDir_, ec_)) listDir_.reset();
         else if (cut + 1 == pattern.size() && (attributeMask & attr::Directory) && splitPath(folderPart).size() > 1)
             dots_ = {".", ".."};
         return nextListed();
@@ -132,10 +109,9 @@ std::string FakeOs::nextListed() {
     if (!dots_.empty()) return next(dots_, std::string());
     if (!listDir_) return "";
     std::string best;
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator(*listDir_, ec)) {
+    for (const auto& e : fs::directory_iterator(*listDir_, ec_)) {
         std::string name = e.path().filename().string(), key = toUpper(name);
-        bool admitted = (!fs::is_directory(e.path(), ec) || (listMask_ & attr::Directory)) &&
+        bool admitted = (!fs::is_directory(e.path(), ec_) || (listMask_ & attr::Directory)) &&
                         (!hidden_.count(e.path()) || (listMask_ & attr::Hidden));
         if (admitted && wildMatch(listPattern_.c_str(), name.c_str()) && key > lastListed_ &&
             (best.empty() || key < toUpper(best)))
@@ -149,25 +125,22 @@ std::string FakeOs::nextListed() {
 bool FakeOs::createFolder(const std::string& path) {
     return call("createFolder", {path}, false, [&] {
         fs::path p = hostPath(path);
-        std::error_code ec;
-        return fs::is_directory(p.parent_path(), ec) && !fs::exists(p, ec) && fs::create_directory(p, ec);
+        return fs::is_directory(p.parent_path(), ec_) && !fs::exists(p, ec_) && fs::create_directory(p, ec_);
     });
 }
 
 bool FakeOs::moveFile(const std::string& from, const std::string& to) {
     return call("moveFile", {from, to}, false, [&] {
         fs::path a = hostPath(from), b = hostPath(to);
-        std::error_code ec;
-        if (!fs::exists(a, ec) || fs::exists(b, ec) || !fs::is_directory(b.parent_path(), ec)) return false;
-        fs::rename(a, b, ec);
-        return !ec;
+        if (!fs::exists(a, ec_) || fs::exists(b, ec_) || !fs::is_directory(b.parent_path(), ec_)) return false;
+        fs::rename(a, b, ec_);
+        return !ec_;
     });
 }
 
 bool FakeOs::write(const std::string& path, const std::string& content, std::ios::openmode mode) {
     fs::path p = hostPath(path);
-    std::error_code ec;
-    return fs::is_directory(p.parent_path(), ec) && !fs::is_directory(p, ec) &&
+    return fs::is_directory(p.parent_path(), ec_) && !fs::is_directory(p, ec_) &&
            static_cast<bool>(std::ofstream(p, std::ios::binary | mode) << content);
 }
 

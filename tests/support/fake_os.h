@@ -17,6 +17,7 @@
 
 #include "platform/os.h"
 #include "platform/runtime_error.h"
+#include "services/text.h"
 #include "state/state.h"
 
 namespace tsy::test {
@@ -33,12 +34,16 @@ class FakeOs : public Os {
 
 public:
     FakeOs();
-    ~FakeOs() override;
+    ~FakeOs() override { std::filesystem::remove_all(root_, ec_); }
 
     // ---- recorded calls ----
     std::vector<Call> calls;
     std::vector<Call> callsNamed(Text name) const;
-    std::vector<std::string> messages() const;  // texts of every message box, in order
+    std::vector<std::string> messages() const {  // texts of every message box, in order
+        std::vector<std::string> out;
+        for (const Call& c : callsNamed("msgBox")) out.push_back(c.args.at(0));
+        return out;
+    }
     void clearCalls() { calls.clear(); }
 
     // ---- scripted answers ----
@@ -68,8 +73,8 @@ public:
     void addFile(Text windowsPath, Text content = "");
     void addFolder(Text windowsPath) { std::filesystem::create_directories(hostPath(windowsPath)); }
     void markHidden(Text windowsPath) { hidden_.insert(hostPath(windowsPath)); }
-    bool exists(Text windowsPath) const;
-    static std::string settingKey(Text app, Text section, Text key);
+    bool exists(Text windowsPath) const { return std::filesystem::exists(hostPath(windowsPath), ec_); }
+    static std::string settingKey(Text app, Text section, Text key) { return toLower(app + "\\" + section + "\\" + key); }
 
     // ---- Os ----
     int msgBox(Text text, int style, Text boxTitle) override {
@@ -180,6 +185,7 @@ private:
     }
 
     std::filesystem::path root_;
+    mutable std::error_code ec_;  // the disk's own errors are answers (false, nothing listed), not failures
     std::set<std::filesystem::path> hidden_;
     // The open directory listing: folder, name pattern, mask, the last name handed out, "." and "..".
     std::optional<std::filesystem::path> listDir_;

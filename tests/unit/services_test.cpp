@@ -1,5 +1,7 @@
-// Paths: is something on disk (a path of any kind, a folder made when asked, a named file in a
-// folder, as the package check and the folder lookups ask), and paths taken apart as text.
+// The system services: starting programs (msiexec.exe only from the Windows system folder, the
+// wait and the exit code, the error handler, the shell's answers when the installed program is
+// opened), whether something is on disk (a path of any kind, a folder made when asked, a named
+// file in a folder as the package check asks), and paths taken apart as text.
 #include <gtest/gtest.h>
 
 #include "services/system.h"
@@ -10,7 +12,9 @@
 namespace tsy::test {
 namespace {
 
-struct PathsTest : ::testing::Test {
+using Lines = std::vector<std::string>;
+
+struct ServicesTest : ::testing::Test {
     OsScope scope;
     FakeOs& fake = scope.fake;
     void SetUp() override {
@@ -20,9 +24,14 @@ struct PathsTest : ::testing::Test {
         fake.markHidden("C:\\Kit\\hidden.msi");
         fake.addFolder("C:\\Kit\\Package");
     }
+    Lines seen() const {  // each call as name(arguments) -> answer; a message box as its text and style
+        Lines out;
+        for (const Call& c : fake.calls) out.push_back(c.name == "msgBox" ? c.args[0] + " #" + c.args[1] : c.str());
+        return out;
+    }
 };
 
-TEST_F(PathsTest, DirExists) {
+TEST_F(ServicesTest, DirExists) {
     const std::tuple<const char*, bool, bool> rows[] = {  // path, create, there afterwards
         {"c:\\KIT\\package", false, true}, {"C:\\Kit\\tsy3p.msi", false, true}, {"C:\\Kit\\hidden.msi", false, true},
         {"C:\\Kit\\New", false, false},    {"C:\\Kit\\New", true, true},        {"C:\\Kit\\A\\B", true, false},
@@ -37,7 +46,7 @@ TEST_F(PathsTest, DirExists) {
     EXPECT_FALSE(SYS_DirExists("C:\\Kit", true));
 }
 
-TEST_F(PathsTest, FileCheck) {
+TEST_F(ServicesTest, FileCheck) {
     const std::string told = "FILE: tsy3p.msi\rPATH: C:\\Kit\\Package\r\rWindows was unable to create this file:\r"
                              "Please ensure you have permission to write to this drive and that there is available space.\r";
     const std::tuple<const char*, const char*, bool, bool, bool, std::string, std::string> rows[] = {
@@ -66,7 +75,7 @@ TEST_F(PathsTest, FileCheck) {
 }
 
 // Its error handler speaks only in debug mode and only when not quiet; the check goes on.
-TEST_F(PathsTest, FileCheckErrors) {
+TEST_F(ServicesTest, FileCheckErrors) {
     fake.fault = [](const std::string& n) { return n == "createEmptyFile" ? FakeOs::FaultThrow : FakeOs::FaultNone; };
     const std::tuple<bool, bool, std::size_t> rows[] = {{false, false, 1}, {true, false, 2}, {true, true, 0}};
     for (const auto& [debug, quiet, boxes] : rows) {
@@ -78,7 +87,7 @@ TEST_F(PathsTest, FileCheckErrors) {
     }
 }
 
-TEST_F(PathsTest, ParseRev) {
+TEST_F(ServicesTest, ParseRev) {
     const std::tuple<std::string, std::string, std::optional<std::string>, std::string> rows[] = {
         {"A\\ B", "\\", "B", "A"}, {"a  \\  b", "\\", "b", "a"}, {"abc", "\\", "abc", ""},
         {"x", "\\", std::nullopt, "x"}, {"\\", "\\", std::nullopt, "\\"}, {"ab\\", "\\", "", "ab"},
@@ -91,7 +100,7 @@ TEST_F(PathsTest, ParseRev) {
     }
 }
 
-TEST_F(PathsTest, SplitFolder) {
+TEST_F(ServicesTest, SplitFolder) {
     const std::tuple<const char*, const char*, const char*> rows[] = {
         {"C:\\A\\B\\", "B", "C:\\A\\"}, {"C:/x/y/", "y", "C:/x/"}, {"a/b\\c/d", "c/d", "a/b\\"},
         {"\\", "", "\\"}, {"a\\", "", "a\\"}, {"Tessary Data", "Tessary Data", "(untouched)"}, {"", "", "(untouched)"},
@@ -103,13 +112,83 @@ TEST_F(PathsTest, SplitFolder) {
     }
 }
 
-TEST_F(PathsTest, GetParentFolder) {
+TEST_F(ServicesTest, GetParentFolder) {
     sys().gsDBPath = "C:\\Data\\Tessary Data\\MainDB\\";
     const std::pair<const char*, const char*> rows[] = {
         {"C:\\A\\B", "C:\\A"}, {"C:\\A\\B\\", "C:\\A"}, {"C:\\", "C:\\"}, {"MainDB", "MainDB"},
         {"C:/srv/db/", "C:/srv"}, {"a/b\\c", "a"}, {"", "C:\\Data\\Tessary Data"},
     };
     for (const auto& [path, parent] : rows) EXPECT_EQ(SYS_GetParentFolder(path), parent) << path;
+}
+
+// A planted msiexec.exe beside the setup never runs: the first token names the one the system
+// folder holds, and without that folder it is not started at all. Any other program is left to
+// its own command line. The text itself is passed on untouched; a wait of 0 has no limit. Created
+// counts, whatever the wait gave; the exit code only of a process that ended; nothing is told.
+TEST_F(ServicesTest, MsiexecComesFromTheSystemFolder) {
+    const std::string sys = "C:\\windows\\system32", msiexec = sys + "\\msiexec.exe";
+    const std::tuple<std::string, long, std::string, ProcessResult, std::optional<std::uint32_t>> rows[] = {
+        {"msiexec.exe /I \"C:\\Kit\\a.msi\"", 0, msiexec, {true, true, 1603}, 1603},
+        {"MsiExec.EXE /x", 0, msiexec, {true, true, 0}, 0}, {"msiexec.exe\t/qb", 0, msiexec, {true, true, 0}, 0},
+        {"msiexec.exe", 5000, msiexec, {true, false, 7}, std::nullopt}, {"msiexec.exe.cmd /i", 0, "", {true, true, 0}, 0},
+        {"\"C:\\msiexec.exe\" /i", 0, "", {true, true, 0}, 0}, {"prog.exe", 0, "", ProcessResult{}, std::nullopt},
+        {"msiexec.exe /x", 0, "-", {true, true, 0}, std::nullopt},  // "-": no system folder to name it by
+    };
+    for (const auto& [cmd, wait, app, result, code] : rows) {
+        fake.calls.clear();
+        fake.fault = [&](auto& n) { return n == "systemDirectory" && app == "-" ? FakeOs::FaultReturn : FakeOs::FaultNone; };
+        fake.onCreateProcess = [&](auto&, auto&) { return result; };
+        Lines expected;
+        if (!app.empty()) expected.push_back("systemDirectory() -> " + (app == "-" ? "failed" : sys));
+        if (app != "-")
+            expected.push_back("createProcess(" + app + "|" + cmd + "|D:|" + (wait ? "5000" : "4294967295") + ") -> " +
+                               (result.created ? "exit " + std::to_string(result.exitCode) : "not created"));
+        std::string line = cmd;
+        std::optional<std::uint32_t> exitCode = 99;
+        EXPECT_EQ(SYS_CreateP(line, "D:", wait, &exitCode), app != "-" && result.created) << cmd;
+        EXPECT_EQ(exitCode, code) << cmd;
+        EXPECT_EQ(seen(), expected);
+    }
+}
+
+// An error inside is the routine's own to report; debug mode asks whether to go on, and going
+// on still never searches for msiexec.exe.
+TEST_F(ServicesTest, ErrorHandler) {
+    const std::string text = "TSY Install Error - errHdl_SYS_CreateP: Injected fault in systemDirectory (5)\r\r";
+    const std::tuple<bool, int, std::string> rows[] = {
+        {false, mb::AnswerOk, text + " #16"}, {true, mb::AnswerNo, text + "Resume Next? #4"}, {true, mb::AnswerYes,
+                                                                                               text + "Resume Next? #4"}};
+    for (const auto& [debug, answer, box] : rows) {
+        fake.calls.clear();
+        sys().gbDebug = debug;
+        fake.msgBoxAnswers = {answer};
+        fake.fault = [](auto& n) { return n == "systemDirectory" ? FakeOs::FaultThrow : FakeOs::FaultNone; };
+        std::string line = "msiexec.exe /i a.msi";
+        EXPECT_FALSE(SYS_CreateP(line, "C:\\", 0));
+        EXPECT_EQ(seen(), (Lines{"systemDirectory() -> raised", box}));
+    }
+}
+
+TEST_F(ServicesTest, OpenProgramByTheShellsAnswer) {
+    const std::string file = "C:\\App\\tsy3.exe", open = "shellExecute(open|" + file;
+    const std::tuple<long, Lines> rows[] = {
+        {32, {}},
+        {2, {"Program Not Found: " + file + "\rPlease verify that the path is correct or re-install Tessary Contact "
+             "Management\r #0"}},
+        {3, {"Path not found:" + file + " #0"}},
+        {31, {open + "|1|1|1) -> 2", "Windows does not have a program associated for: " + file + " #0"}},
+        {0, {"Sorry, Windows was not able to open your program: 0 #0"}},
+        {5, {"Sorry, Windows was not able to open your program: 5 #0"}},
+    };
+    for (const auto& [answer, after] : rows) {
+        fake.calls.clear();
+        fake.onShellExecute = [&](auto&, auto& params) { return params == "1" ? 2 : answer; };
+        std::string f = file, params;
+        EXPECT_EQ(SYS_OpenProgram(f, params), answer >= 32) << answer;
+        Lines expected = {open + "|||1) -> " + std::to_string(answer)};
+        expected.insert(expected.end(), after.begin(), after.end());
+        EXPECT_EQ(seen(), expected);
+    }
 }
 
 }  // namespace
