@@ -100,8 +100,7 @@ public:
         throw ProcessEnded{exitCode};
     }
     std::string getSetting(Text app, Text section, Text key) override {
-        auto it = settings.find(settingKey(app, section, key));
-        return text("getSetting", {app, section, key}, it == settings.end() ? "" : it->second);
+        return text("getSetting", {app, section, key}, settings[settingKey(app, section, key)]);
     }
     bool saveSetting(Text app, Text section, Text key, Text value) override {
         return call("saveSetting", {app, section, key, value}, false,
@@ -122,9 +121,7 @@ public:
         return call("shellExecute", {operation, file, parameters, dir, std::to_string(showCommand)}, 0L,
                     [&] { return onShellExecute ? onShellExecute(file, parameters) : 42L; });
     }
-    std::string specialFolderPath(int id) override {
-        return text("specialFolderPath", {std::to_string(id)}, specialFolders[id]);
-    }
+    std::string specialFolderPath(int id) override { return text("specialFolderPath", {std::to_string(id)}, specialFolders[id]); }
     FolderPathResult folderPath(int id) override {
         return call("folderPath", {std::to_string(id)}, FolderPathResult{0x80004005L, ""}, [&] {
             return folderPaths.count(id) ? FolderPathResult{0, folderPaths[id]} : FolderPathResult{0x80070002L, ""};
