@@ -30,18 +30,16 @@ struct Scenario {
     const char* key = "TSYPRO_3";
     bool update = false;
     const char* installed = "";  // packages Windows Installer reports, in the request's words
-    const char* exe = "Update";  // the setup's name and folder
-    const char* folder = "C:\\Kit";
+    const char *exe = "Update", *folder = "C:\\Kit";  // the setup's name and folder
     Lines files = {"C:\\Kit\\tsy3p.msi", "C:\\Kit\\tsy3db.msi", "C:\\Kit\\tsy3l.msi", "C:\\Kit\\tsy3dbl.msi",
                    "C:\\Kit\\tsy3p_update.msi", "C:\\Kit\\tsy3db_update.msi"};
     const char* hidden = "";
-    const char* installPath = "C:\\App";
-    const char* dbPath = "D:\\Data\\Tessary Data";
+    const char *installPath = "C:\\App", *dbPath = "D:\\Data\\Tessary Data";
     const char* ver = "";        // the saved version, and the templates a 3.0 installation left
     Lines templates = {};        //   below D:\Data\Tessary Data\Documents\Templates
     const char* locked = "";     // a template that cannot be moved
     long winMajor = 6;
-    bool systemFolder = true;    // whether Windows names its system folder, and the setup's own
+    bool systemFolder = true;    // whether Windows names its system folder; the setup's own:
     const char* systemDir = "C:\\windows\\syswow64";
     const char* failing = "";    // the package whose msiexec.exe ends with `exit`, or is not started
     std::uint32_t exit = 0;
@@ -49,8 +47,7 @@ struct Scenario {
     long shell = 42;             // the shell's answer to an open request ("open with" retries get 2)
     std::deque<std::string> answers = {};  // input boxes in order; then the default text
     std::deque<int> boxes = {};            // message boxes in order; then OK, or Yes
-    const char* request = "PROGRAM DB";
-    const char* kinds = "";      // the kinds of trail lines compared; empty: all
+    const char *request = "PROGRAM DB", *kinds = "";  // the kinds of trail lines compared; empty: all
     int exitCode = 0;
     Lines trail = {};
 };
