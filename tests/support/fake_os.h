@@ -4,12 +4,16 @@
 // ignoring case, so that listing, renaming and creating behave as on a real disk.
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
+#include <random>
 #include <set>
 #include <string>
 #include <type_traits>
@@ -22,23 +26,39 @@
 
 namespace tsy::test {
 
+namespace fs = std::filesystem;
+
 struct Call {
     std::string name;
     std::vector<std::string> args;
-    std::string result;       // the answer; "failed" / "raised" when a fault was injected
-    std::string str() const;  // name(arg1|arg2|...) -> result
+    std::string result;  // the answer; "failed" / "raised" when a fault was injected
+    std::string str() const {  // name(arg1|arg2|...) -> result
+        std::string s = name + "(";
+        for (std::size_t i = 0; i < args.size(); ++i) s += (i ? "|" : "") + args[i];
+        return s + ")" + (result.empty() ? "" : " -> " + result);
+    }
 };
 
 class FakeOs : public Os {
     using Text = const std::string&;
 
 public:
-    FakeOs();
-    ~FakeOs() override { std::filesystem::remove_all(root_, ec_); }
+    // In memory where the machine offers it: a journalled disk under load makes every test slow.
+    FakeOs() {
+        std::random_device rd;
+        root_ = fs::is_directory("/dev/shm", ec_) ? "/dev/shm" : fs::temp_directory_path();
+        root_ /= "tsy-fake-" + std::to_string(rd()) + std::to_string(rd());
+        fs::create_directories(root_);
+    }
+    ~FakeOs() override { fs::remove_all(root_, ec_); }
 
     // ---- recorded calls ----
     std::vector<Call> calls;
-    std::vector<Call> callsNamed(Text name) const;
+    std::vector<Call> callsNamed(Text name) const {
+        std::vector<Call> out;
+        std::copy_if(calls.begin(), calls.end(), std::back_inserter(out), [&](const Call& c) { return c.name == name; });
+        return out;
+    }
     std::vector<std::string> messages() const {  // texts of every message box, in order
         std::vector<std::string> out;
         for (const Call& c : callsNamed("msgBox")) out.push_back(c.args.at(0));
@@ -69,11 +89,27 @@ public:
     std::string temp = "C:\\Users\\tester\\Temp", clock = "2026-12-06 10:00:00";
 
     // ---- files ----
-    std::filesystem::path hostPath(Text windowsPath) const;
-    void addFile(Text windowsPath, Text content = "");
-    void addFolder(Text windowsPath) { std::filesystem::create_directories(hostPath(windowsPath)); }
+    fs::path hostPath(Text windowsPath) const {
+        std::vector<std::string> parts = splitPath(windowsPath);
+        bool drive = !parts.empty() && parts[0].size() == 2 && parts[0][1] == ':';
+        fs::path p = root_ / (drive ? toUpper(parts[0].substr(0, 1)) : "_");  // "_": a relative path
+        for (std::size_t i = drive ? 1 : 0; i < parts.size(); ++i) {
+            fs::path next = p / parts[i];
+            if (!fs::exists(next, ec_) && fs::is_directory(p, ec_))
+                for (const auto& e : fs::directory_iterator(p, ec_))
+                    if (iequals(e.path().filename().string(), parts[i])) next = e.path();
+            p = next;
+        }
+        return p;
+    }
+    void addFile(Text windowsPath, Text content = "") {
+        fs::path p = hostPath(windowsPath);
+        fs::create_directories(p.parent_path());
+        std::ofstream(p, std::ios::binary) << content;
+    }
+    void addFolder(Text windowsPath) { fs::create_directories(hostPath(windowsPath)); }
     void markHidden(Text windowsPath) { hidden_.insert(hostPath(windowsPath)); }
-    bool exists(Text windowsPath) const { return std::filesystem::exists(hostPath(windowsPath), ec_); }
+    bool exists(Text windowsPath) const { return fs::exists(hostPath(windowsPath), ec_); }
     static std::string settingKey(Text app, Text section, Text key) { return toLower(app + "\\" + section + "\\" + key); }
 
     // ---- Os ----
@@ -106,13 +142,42 @@ public:
         return call("saveSetting", {app, section, key, value}, false,
                     [&] { return settings[settingKey(app, section, key)] = value, true; });
     }
-    std::string dirFirst(Text pattern, int attributeMask) override;
+    // A pattern that ends with a separator lists the folder's contents; only a folder below a
+    // drive's root lists "." and ".." first.
+    std::string dirFirst(Text pattern, int attributeMask) override {
+        return call("dirFirst", {pattern, std::to_string(attributeMask)}, std::string(), [&] {
+            std::size_t cut = pattern.find_last_of("\\/");
+            std::string folderPart = cut == std::string::npos ? "" : pattern.substr(0, cut + 1);
+            listPattern_ = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+            if (listPattern_.empty()) listPattern_ = "*";
+            listDir_ = hostPath(folderPart);
+            listMask_ = attributeMask;
+            lastListed_.clear();
+            dots_.clear();
+            if (!fs::is_directory(*listDir_, ec_)) listDir_.reset();
+            else if (cut + 1 == pattern.size() && (attributeMask & attr::Directory) && splitPath(folderPart).size() > 1)
+                dots_ = {".", ".."};
+            return nextListed();
+        });
+    }
     std::string dirNext() override { return call("dirNext", {}, std::string(), [&] { return nextListed(); }); }
-    bool createFolder(Text path) override;
+    bool createFolder(Text path) override {
+        return call("createFolder", {path}, false, [&] {
+            fs::path p = hostPath(path);
+            return fs::is_directory(p.parent_path(), ec_) && !fs::exists(p, ec_) && fs::create_directory(p, ec_);
+        });
+    }
     bool createEmptyFile(Text path) override {
         return call("createEmptyFile", {path}, false, [&] { return write(path, "", std::ios::trunc); });
     }
-    bool moveFile(Text from, Text to) override;
+    bool moveFile(Text from, Text to) override {
+        return call("moveFile", {from, to}, false, [&] {
+            fs::path a = hostPath(from), b = hostPath(to);
+            if (!fs::exists(a, ec_) || fs::exists(b, ec_) || !fs::is_directory(b.parent_path(), ec_)) return false;
+            fs::rename(a, b, ec_);
+            return !ec_;
+        });
+    }
     ProcessResult createProcess(Text app, Text commandLine, Text dir, std::uint32_t waitMs) override {
         return call("createProcess", {app, commandLine, dir, std::to_string(waitMs)}, ProcessResult{},
                     [&] { return onCreateProcess ? onCreateProcess(app, commandLine) : ProcessResult{true, true, 0}; });
@@ -168,9 +233,54 @@ private:
         answers.pop_front();
         return answer;
     }
-    bool faulted();  // asks `fault` about the call just recorded; throws for FaultThrow
-    bool write(Text path, Text content, std::ios::openmode mode);
-    std::string nextListed();
+    // Asks `fault` about the call just recorded; throws for FaultThrow.
+    bool faulted() {
+        Fault f = fault ? fault(calls.back().name) : FaultNone;
+        if (f == FaultThrow) {
+            calls.back().result = "raised";
+            throw RuntimeError(err::InvalidProcedureCall, "Injected fault in " + calls.back().name);
+        }
+        if (f == FaultReturn) calls.back().result = "failed";
+        return f == FaultReturn;
+    }
+    bool write(Text path, Text content, std::ios::openmode mode) {
+        fs::path p = hostPath(path);
+        return fs::is_directory(p.parent_path(), ec_) && !fs::is_directory(p, ec_) &&
+               static_cast<bool>(std::ofstream(p, std::ios::binary | mode) << content);
+    }
+    // The listing is live, in the file system's name order, as on NTFS: a file renamed while the
+    // listing is open shows up again under its new name when the listing gets there.
+    std::string nextListed() {
+        if (!dots_.empty()) return next(dots_, std::string());
+        if (!listDir_) return "";
+        std::string best;
+        for (const auto& e : fs::directory_iterator(*listDir_, ec_)) {
+            std::string name = e.path().filename().string(), key = toUpper(name);
+            bool admitted = (!fs::is_directory(e.path(), ec_) || (listMask_ & attr::Directory)) &&
+                            (!hidden_.count(e.path()) || (listMask_ & attr::Hidden));
+            if (admitted && wildMatch(listPattern_.c_str(), name.c_str()) && key > lastListed_ &&
+                (best.empty() || key < toUpper(best)))
+                best = name;
+        }
+        if (best.empty()) listDir_.reset();
+        lastListed_ = toUpper(best);
+        return best;
+    }
+    static bool wildMatch(const char* p, const char* n) {
+        if (!*p) return !*n;
+        if (*p == '*') return wildMatch(p + 1, n) || (*n && wildMatch(p, n + 1));
+        auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
+        return *n && (*p == '?' || lower(*p) == lower(*n)) && wildMatch(p + 1, n + 1);
+    }
+    static std::vector<std::string> splitPath(Text path) {
+        std::vector<std::string> parts(1);
+        for (char c : path) {
+            if (c != '\\' && c != '/') parts.back() += c;
+            else if (!parts.back().empty()) parts.emplace_back();
+        }
+        if (parts.back().empty()) parts.pop_back();
+        return parts;
+    }
     template <typename T> static std::string shown(const T& v) {
         if constexpr (std::is_same_v<T, std::string>) return v;
         else if constexpr (std::is_same_v<T, bool>) return v ? "true" : "false";
@@ -181,11 +291,11 @@ private:
         else return "";
     }
 
-    std::filesystem::path root_;
+    fs::path root_;
     mutable std::error_code ec_;  // the disk's own errors are answers (false, nothing listed), not failures
-    std::set<std::filesystem::path> hidden_;
+    std::set<fs::path> hidden_;
     // The open directory listing: folder, name pattern, mask, the last name handed out, "." and "..".
-    std::optional<std::filesystem::path> listDir_;
+    std::optional<fs::path> listDir_;
     std::string listPattern_, lastListed_;
     int listMask_ = 0;
     std::deque<std::string> dots_;
