@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The native unit suite under the run-time checkers, failing on the first report:
-#   tests/sanitize.sh asan       built with AddressSanitizer + UBSan (TSY_SANITIZE)
-#   tests/sanitize.sh valgrind   the ordinary build (g++: valgrind cannot read clang's DWARF 5)
+# The native unit suite under the run-time checkers, failing on the first report: "asan" builds it with
+# AddressSanitizer + UBSan (TSY_SANITIZE); "valgrind" runs the ordinary g++ build (valgrind cannot read clang's DWARF 5).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-asan}

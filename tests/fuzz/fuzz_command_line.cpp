@@ -1,11 +1,10 @@
-// The two command lines, fuzzed where tables cannot reach; the input's first byte picks one. Even:
-// the rest is the setup's command line. Without a line break it ends as a plain reading (words
-// between blanks, any case) says: the help box naming the first wrong word, exit 1639; a silent
-// run (S) starting what its words ask, exit 0; or the wizard open, nothing started. Odd: an engine
-// run; the first line's bytes are switches (request, mode, installed state, two exit codes, Yes/No
-// answers), the next lines the program and database folders and four debug answers. msiexec.exe
-// comes from the system folder; with no quote typed, the quotes split its command line where the
-// engine meant; a failed package is never a success; a quote in a folder is refused.
+// The two command lines, fuzzed where tables cannot reach; the input's first byte picks one. Even: the rest is the
+// setup's command line. Without a line break it ends as a plain reading (words between blanks, any case) says: the
+// help box naming the first wrong word, exit 1639; a silent run (S) starting what its words ask, exit 0; or the
+// wizard open, nothing started. Odd: an engine run; the first line's bytes are switches (request, mode, installed
+// state, two exit codes, Yes/No answers), the next lines the program and database folders and four debug answers.
+// msiexec.exe comes from the system folder; with no quote typed, the quotes split its command line where the engine
+// meant; a failed package is never a success; a quote in a folder is refused.
 #include <cstdio>
 #include <cstdlib>
 #include <set>

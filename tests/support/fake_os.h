@@ -81,9 +81,8 @@ public:
     bool installerAvailable = true;
     std::function<ProcessResult(Text app, Text cmd)> onCreateProcess;  // default: started, exit 0
     std::function<long(Text file, Text params)> onShellExecute;        // default: 42
-    // Fault injection: asked before every OS call with the call's name. FaultReturn makes the
-    // call fail the way the platform fails (false, empty text, an error code); FaultThrow makes
-    // it raise a run-time error.
+    // Fault injection: asked before every OS call with its name. FaultReturn makes the call fail the way the platform
+    // fails (false, empty text, an error code); FaultThrow makes it raise a run-time error.
     enum Fault { FaultNone = 0, FaultReturn = 1, FaultThrow = 2 };
     std::function<Fault(Text name)> fault;
     std::string temp = "C:\\Users\\tester\\Temp", clock = "2026-12-06 10:00:00";

@@ -1,14 +1,13 @@
-// Fault injection: a silent run and the wizard's flows, each run clean first, then once for
-// every OS call k with the k-th call failing, both ways the platform fails (a false, empty or
-// error return; a run-time error). Whatever fails, the program
-//   - lets nothing but the end of the process escape, and never loops;
-//   - ends with 0, 1602 or 1603, where 0 means every package the clean run handed to Windows
-//     Installer, every component it registered and every setting it wrote was done here too;
-//     1602 means no Windows Installer run happened; 1603 comes only after telling the user;
-//   - reports an injected run-time error only through the handlers shown outside debug mode,
-//     and through the right one, as it shows it, for the calls that belong to one;
-//   - writes "Ver" only after the program package went in, "DBPath" only on the way to the
-//     database package's run, and renames only inside the template folders, to "rev30_" names.
+// Fault injection: a silent run and the wizard's flows, each run clean first, then once for every OS call k with the
+// k-th call failing, both ways the platform fails (a false, empty or error return; a run-time error). Whatever fails,
+//   - nothing but the end of the process escapes, and nothing loops;
+//   - the exit code is 0, 1602 or 1603: 0 only when every package the clean run handed to Windows Installer, every
+//     component it registered and every setting it wrote was done here too; 1602 only when no Windows Installer run
+//     happened; 1603 only after telling the user;
+//   - an injected run-time error is reported only by handlers shown outside debug mode, and by the right one, as it
+//     shows its report, for the calls that belong to one;
+//   - "Ver" is written only after the program package went in, "DBPath" only on the way to the database package's
+//     run, and files are renamed only inside the template folders, to "rev30_" names.
 #include <gtest/gtest.h>
 
 #include <algorithm>
