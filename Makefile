@@ -38,17 +38,17 @@ wine-tests: win32 wintest
 
 # libFuzzer targets (clang): a few seconds each in `check`, ten minutes each in fuzz-long.
 fuzz-smoke: deps
-	@FUZZ_BUILD=$(BUILD)/fuzz JOBS=$(JOBS) scripts/fuzz.sh smoke 5
+	@FUZZ_BUILD=$(BUILD)/fuzz JOBS=$(JOBS) tests/fuzz/run.sh 5
 
 fuzz-long: deps
-	@FUZZ_BUILD=$(BUILD)/fuzz JOBS=$(JOBS) scripts/fuzz.sh long 600
+	@FUZZ_BUILD=$(BUILD)/fuzz JOBS=$(JOBS) tests/fuzz/run.sh 600
 
 # The native unit suite under AddressSanitizer + UBSan, and under valgrind.
 sanitize: deps
-	@SANITIZE_BUILD=$(BUILD)/asan JOBS=$(JOBS) scripts/sanitize.sh asan
+	@SANITIZE_BUILD=$(BUILD)/asan JOBS=$(JOBS) tests/sanitize.sh asan
 
 valgrind: deps
-	@VALGRIND_BUILD=$(BUILD)/native JOBS=$(JOBS) scripts/sanitize.sh valgrind
+	@VALGRIND_BUILD=$(BUILD)/native JOBS=$(JOBS) tests/sanitize.sh valgrind
 
 check: unit fuzz-smoke wine-tests
 

@@ -1,195 +1,121 @@
-// The msiexec.exe command lines, two ways. First the assembly routines alone with any option,
-// package path, properties, target and interface level, and the debug answers that edit them.
-// Then whole engine runs with fuzzed folders, flags, installed states, debug answers and exit
-// codes: a command line that runs must quote its package path and target so that Windows
-// splits it where the engine meant, and a run must never report success when a package step
-// failed or was refused.
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <vector>
+// The two command lines, fuzzed where tables cannot reach; the input's first byte picks one. Even: the rest is the
+// setup's command line. Without a line break it ends as a plain reading (words between blanks, any case) says: the
+// help box naming the first wrong word, exit 1639; a silent run (S) starting what its words ask, exit 0; or the
+// wizard open, nothing started. Odd: an engine run; the first line's bytes are switches (request, mode, installed
+// state, two exit codes, Yes/No answers), the next lines the program and database folders and four debug answers.
+// msiexec.exe comes from the system folder; with no quote typed, the quotes split its command line where the engine
+// meant; a failed package is never a success; a quote in a folder is refused.
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <sstream>
 
 #include "engine/command_line.h"
 #include "engine/engine.h"
-#include "fuzz_support.h"
-#include "platform/runtime_error.h"
 #include "services/text.h"
 #include "startup/startup.h"
+#include "support/fake_os.h"
+#include "wizard/show.h"
 
 using namespace tsy;
 
 namespace {
 
-std::size_t quotes(const std::string& s) {
-    std::size_t n = 0;
-    for (char c : s) n += c == '"';
-    return n;
+test::FakeOs* f = nullptr;
+
+void check(bool property, const char* what) {
+    if (property) return;
+    std::fprintf(stderr, "PROPERTY BROKEN: %s\n", what);
+    for (const auto& c : f->calls) std::fprintf(stderr, "%s\n", c.str().substr(0, 300).c_str());
+    std::abort();  // libFuzzer keeps the input
 }
 
-bool blank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
-
-// The quoted spans of a command line, as Windows' argument splitting sees them (no escapes:
-// none of our texts ends in a backslash before a quote... when they do, this is what breaks).
-std::vector<std::string> quotedSpans(const std::string& cmd) {
-    std::vector<std::string> spans;
-    std::size_t at = 0;
-    while (true) {
-        std::size_t open = cmd.find('"', at);
-        if (open == std::string::npos) break;
-        std::size_t close = cmd.find('"', open + 1);
-        if (close == std::string::npos) break;
-        spans.push_back(cmd.substr(open + 1, close - open - 1));
-        at = close + 1;
-    }
-    return spans;
+// How many calls of this name hold this text in one of their arguments.
+long started(const std::string& name, const std::string& text) {
+    const auto calls = f->callsNamed(name);
+    return std::count_if(calls.begin(), calls.end(), [&](auto& c) {
+        return std::any_of(c.args.begin(), c.args.end(), [&](auto& a) { return a.find(text) != a.npos; });
+    });
 }
 
-void assembly(fuzz::Reader& in) {
-    test::FakeOs& f = fuzz::fake();
-    const bool database = in.flag();
-
-    const std::string optionAnswer = in.text(32);
-    f.inputBoxAnswers = {optionAnswer};
-    const std::string option = engine::editOption(engine::kProgramReinstallOption, database);
-    const std::string od = "option answer [" + optionAnswer + "] -> [" + option + "]";
-    TSY_FUZZ_CHECK(!option.empty() && option.back() == ' ', od);
-    if (blank(optionAnswer))
-        TSY_FUZZ_CHECK(option == engine::kDebugDefaultOption, od);
-    else
-        TSY_FUZZ_CHECK(option == optionAnswer || option == optionAnswer + " ", od);
-
-    const std::string uiAnswer = in.text(32);
-    const bool cancel = in.flag();
-    f.inputBoxAnswers = {uiAnswer};
-    f.msgBoxAnswers = {cancel ? mb::AnswerYes : mb::AnswerNo};
-    const std::size_t boxesBefore = f.messages().size();
-    const std::optional<std::string> sUI = engine::editInterfaceLevel(" /qb-", database);
-    const std::string ud = "ui answer [" + uiAnswer + "]";
-    if (blank(uiAnswer)) {
-        TSY_FUZZ_CHECK(f.messages().size() == boxesBefore + 1 &&
-                           f.messages().back() == "Cancel install?",
-                       ud);
-        TSY_FUZZ_CHECK(cancel ? !sUI : sUI == std::string(" /qb-"), ud);
-    } else {
-        TSY_FUZZ_CHECK(f.messages().size() == boxesBefore, ud);
-        TSY_FUZZ_CHECK(sUI && (*sUI == uiAnswer || *sUI == " " + uiAnswer) && (*sUI)[0] == ' ', ud);
+void setupCommandLine(const std::string& text) {
+    std::optional<int> code;
+    try {
+        f->cmdLine = text;
+        code = Main("TSYPRO_3");
+    } catch (const ProcessEnded& e) {
+        code = e.exitCode;
     }
-
-    const std::string path = in.text(80);
-    const std::string props = in.text(40);
-    const std::string target = in.text(80);
-    const std::string ui = sUI.value_or(" /qn");
-    const std::string withTarget = engine::withTarget(props, target);
-    const std::string cmd = engine::msiCommandLine(option, path, withTarget, ui);
-    const std::string cd = "cmd [" + cmd + "]";
-    TSY_FUZZ_CHECK(fuzz::startsWith(cmd, "msiexec.exe " + option + "\"" + path + "\""), cd);
-    TSY_FUZZ_CHECK(fuzz::endsWith(cmd, ui), cd);
-    TSY_FUZZ_CHECK(cmd == "msiexec.exe " + engine::msiParameters(option, path, withTarget, ui), cd);
-    if (target.empty())
-        TSY_FUZZ_CHECK(withTarget.find("TARGETDIR=") == std::string::npos ||
-                           props.find("TARGETDIR=") != std::string::npos,
-                       cd);
-    // Texts without quotes of their own: the path and target come back out of the quotes whole.
-    if (quotes(option) + quotes(path) + quotes(props) + quotes(target) + quotes(ui) == 0) {
-        const auto spans = quotedSpans(cmd);
-        TSY_FUZZ_CHECK(quotes(cmd) == (target.empty() ? 2u : 4u), cd);
-        TSY_FUZZ_CHECK(spans.size() >= 1 && spans[0] == path, cd);
-        if (!target.empty()) TSY_FUZZ_CHECK(spans.size() == 2 && spans[1] == target, cd);
+    std::set<std::string> words;
+    std::optional<std::string> wrong;
+    for (std::string rest = text; !rest.empty() && !wrong;) {
+        const std::size_t blank = rest.find(' ');
+        std::string word = toUpper(rest.substr(0, blank));
+        rest = blank == std::string::npos ? "" : trimLeftSpaces(rest.substr(blank + 1));
+        if (std::set<std::string>{"REPAIR", "REMOVE", "PROGRAM", "DB", "OL", "S", "DEBUG"}.count(word)) words.insert(word);
+        else wrong = word;
     }
+    if (text.find_first_of("\r\n") != std::string::npos) return check(code == 1639 || code == 0 || wizardForm(), "an end");
+    const std::string box = f->messages().empty() ? "" : f->messages().back();
+    check(code == 1639 ? wrong && iequals(box.substr(0, 11 + wrong->size()), "Parameter:" + *wrong + "\r")
+                       : !wrong && (code == 0) == (words.count("S") > 0) && !code == (wizardForm() != nullptr), "the ending");
+    const bool silent = code == 0, remove = words.count("REMOVE");  // nothing is installed: nothing to remove
+    check(silent || started("createProcess", "") == 0, "only a silent run starts anything");
+    check(started("createProcess", "tsy3p.msi") == (silent && !remove), "the program package as asked");
+    check(started("createProcess", "tsy3db.msi") == (silent && !remove && words.count("DB")), "the database as asked");
+    check(started("shellExecute", "tsyemail.dll") == (silent && (remove || words.count("OL"))), "e-mail interface");
 }
 
-const char* const kPackages[] = {"tsy3p.msi", "tsy3db.msi"};
-
-void engineRun(fuzz::Reader& in) {
-    test::FakeOs& f = fuzz::fake();
-    const std::uint8_t flags = in.byte();
-    const std::uint8_t more = in.byte();
-    bool bProgram = flags & 1, bDB = flags & 2, bEmail = flags & 4, bRepair = flags & 8,
-         bRemove = flags & 16;
-    bool bFullUI = flags & 32, bDBFullUI = flags & 64;
-
+void engineRun(const std::vector<std::string>& in) {
+    auto byte = [&](std::size_t i) { return i < in[0].size() ? static_cast<unsigned char>(in[0][i]) : 0u; };
+    auto bit = [&](std::size_t i, unsigned mask) { return (byte(i) & mask) != 0; };
+    const std::uint32_t codes[] = {0, 3010, 1641, 1602, 1603, 1618}, exits[] = {codes[byte(2) % 6], codes[byte(3) % 6]};
     configureEdition("TSYPRO_3");
     SystemState& s = sys();
-    s.gbDebug = more & 1;
-    s.gbSilent = more & 2;
-    s.gsSystemDir = f.sysDir;
-    s.gsInstallPath = in.text(120);
-    s.gsDBPath = in.text(120);
-    f.productStates[s.gsProdID] = (more & 4) ? 5 : -1;
-    f.productStates[s.gsDBProdID] = (more & 8) ? 3 : -1;
+    s.gbDebug = bit(1, 2);
+    s.gbSilent = bit(1, 4);
+    s.gsSystemDir = f->sysDir;
+    s.gsInstallPath = in[1];
+    s.gsDBPath = in[2];
+    f->productStates = {{s.gsProdID, bit(1, 8) ? 5 : -1}, {s.gsDBProdID, bit(1, 16) ? 3 : -1}};
+    f->inputBoxAnswers.assign(in.begin() + 3, in.end());
+    for (std::size_t i = 4; i < 8; ++i) f->msgBoxAnswers.push_back(bit(i, 1) ? mb::AnswerYes : mb::AnswerNo);
+    f->onCreateProcess = [&](auto&, auto& cmd) { return ProcessResult{true, true, exits[cmd.find("tsy3db") != cmd.npos]}; };
+    bool p = bit(0, 2), d = bit(0, 4), e = bit(0, 8), rep = bit(0, 16), rem = bit(0, 32), ui = false, dbUi = false;
+    const bool ok = SYS_Install(p, d, e, rep, rem, ui, dbUi);
 
-    std::vector<std::string> answers;
-    for (int i = 0; i < 4; ++i) answers.push_back(in.text(24));
-    f.inputBoxAnswers.assign(answers.begin(), answers.end());
-    for (int i = 0; i < 4; ++i) f.msgBoxAnswers.push_back(in.flag() ? mb::AnswerYes : mb::AnswerNo);
-    std::vector<std::uint32_t> exits;
-    for (int i = 0; i < 2; ++i) {
-        static const std::uint32_t codes[] = {0, 3010, 1641, 1602, 1603, 1618};
-        exits.push_back(codes[in.byte() % 6]);
+    const bool typedQuote = std::any_of(in.begin() + 1, in.end(), [](auto& t) { return t.find('"') != t.npos; });
+    for (const auto& c : f->callsNamed("createProcess")) {
+        const std::string& cmd = c.args[1];
+        check(c.args[0] == f->sysDir + "\\msiexec.exe", "msiexec.exe from the system folder");
+        check(!ok || engine::msiSucceeded(exits[cmd.find("tsy3db") != cmd.npos]), "no success after a failed package");
+        std::vector<std::string> spans;
+        for (std::size_t open = cmd.find('"'), close; open != cmd.npos && (close = cmd.find('"', open + 1)) != cmd.npos;
+             open = cmd.find('"', close + 1))
+            spans.push_back(cmd.substr(open + 1, close - open - 1));
+        check(typedQuote || (std::count(cmd.begin(), cmd.end(), '"') == 2 * static_cast<long>(spans.size()) &&
+                             spans.size() == (cmd.find(" TARGETDIR=\"") == cmd.npos ? 1u : 2u)), "quoted spans");
+        check(typedQuote || spans[0] == f->folder + "\\tsy3p.msi" || spans[0] == f->folder + "\\tsy3db.msi", "package first");
+        check(typedQuote || spans.size() == 1 || spans[1] == s.gsInstallPath || cmd.find("tsy3db") != cmd.npos, "target");
     }
-    std::size_t started = 0;
-    f.onCreateProcess = [&](const std::string&, const std::string&) {
-        ProcessResult r{true, true, exits[started % exits.size()]};
-        ++started;
-        return r;
-    };
-
-    InstallOutcome outcome = InstallOutcome::Succeeded;
-    const bool ok = SYS_Install(bProgram, bDB, bEmail, bRepair, bRemove, bFullUI, bDBFullUI,
-                                &outcome);
-
-    std::string detail = "install [" + s.gsInstallPath + "] db [" + s.gsDBPath + "]\n";
-    for (const auto& c : f.calls) detail += c.str().substr(0, 300) + "\n";
-    TSY_FUZZ_CHECK(ok == (outcome == InstallOutcome::Succeeded), detail);
-
-    bool answeredQuote = false;
-    for (const std::string& a : answers) answeredQuote = answeredQuote || quotes(a) > 0;
-    const auto runs = f.callsNamed("createProcess");
-    bool failedExit = false;
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-        const std::string& cmd = runs[i].args[1];
-        TSY_FUZZ_CHECK(fuzz::startsWith(cmd, "msiexec.exe "), detail);
-        TSY_FUZZ_CHECK(runs[i].args[0] == f.sysDir + "\\msiexec.exe", detail);
-        if (!engine::msiSucceeded(exits[i % exits.size()])) failedExit = true;
-        if (answeredQuote) continue;
-        // The engine refuses paths with a quote; the debug answers had none either.
-        TSY_FUZZ_CHECK(quotes(cmd) % 2 == 0, detail);
-        const auto spans = quotedSpans(cmd);
-        TSY_FUZZ_CHECK(!spans.empty(), detail);
-        bool known = false;
-        for (const char* p : kPackages) known = known || spans[0] == f.folder + "\\" + p;
-        TSY_FUZZ_CHECK(known, detail);
-        std::size_t target = cmd.find(" TARGETDIR=\"");
-        if (target != std::string::npos) TSY_FUZZ_CHECK(spans.size() >= 2, detail);
-    }
-    // Failure is never reported as success.
-    if (failedExit) TSY_FUZZ_CHECK(outcome == InstallOutcome::Failed, detail);
-    const bool quotedFolder = quotes(s.gsInstallPath) + quotes(s.gsDBPath) > 0;
-    for (const auto& c : f.callsNamed("saveSetting"))
-        TSY_FUZZ_CHECK(c.args[2] != "DBPath" || quotes(c.args[3]) == 0, detail);
-    bool refused = false;
-    for (const std::string& m : f.messages())
-        refused = refused ||
-                  fuzz::startsWith(m, "SYS_Install: A folder or file name cannot contain the quote");
-    if (refused) TSY_FUZZ_CHECK(outcome == InstallOutcome::Failed && quotedFolder, detail);
+    for (const std::string& m : f->messages())
+        check(!m.starts_with("SYS_Install: A folder or file name cannot") || (!ok && typedQuote), "quote refused");
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    test::FakeOs& f = fuzz::fake();
-    for (const char* name : kPackages) f.addFile(f.folder + "\\" + name);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size > 4096) return 0;
-    fuzz::fresh();
-    configureEdition("TSYPRO_3");
-    fuzz::Reader in(data, size);
-    if (in.flag())
-        engineRun(in);
-    else
-        assembly(in);
+    test::OsScope scope;  // a fresh fake and installer state for each input
+    f = &scope.fake;
+    f->exe = "Setup";
+    for (const char* name : {"tsy3p.msi", "tsy3db.msi"}) f->addFile(f->folder + "\\" + name);
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    std::vector<std::string> in;
+    std::istringstream lines(input);
+    for (std::string line; in.size() < 7 && std::getline(lines, line);) in.push_back(line);
+    in.resize(7);
+    if (size > 0 && data[0] % 2 == 0) setupCommandLine(input.substr(1));
+    else engineRun(in);
+    resetWizard();
     return 0;
 }

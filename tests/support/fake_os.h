@@ -1,149 +1,312 @@
 // A recording fake of the operating system: every call is recorded in order with its
-// arguments, and every answer is scripted. Files live in a real temporary folder, with
-// Windows paths mapped onto it ("C:\A\b.txt" -> <root>/C/A/b.txt) and names matched
+// arguments and answer, and every answer is scripted. Files live in a real temporary folder,
+// with Windows paths mapped onto it ("C:\A\b.txt" -> <root>/C/A/b.txt) and names matched
 // ignoring case, so that listing, renaming and creating behave as on a real disk.
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
+#include <random>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/os.h"
+#include "platform/runtime_error.h"
+#include "services/text.h"
+#include "state/state.h"
 
 namespace tsy::test {
+
+namespace fs = std::filesystem;
 
 struct Call {
     std::string name;
     std::vector<std::string> args;
-    std::string result;
-    std::string str() const;  // name(arg1|arg2|...) -> result
+    std::string result;  // the answer; "failed" / "raised" when a fault was injected
+    std::string str() const {  // name(arg1|arg2|...) -> result
+        std::string s = name + "(";
+        for (std::size_t i = 0; i < args.size(); ++i) s += (i ? "|" : "") + args[i];
+        return s + ")" + (result.empty() ? "" : " -> " + result);
+    }
 };
 
 class FakeOs : public Os {
+    using Text = const std::string&;
+
 public:
-    FakeOs();
-    ~FakeOs() override;
+    // In memory where the machine offers it: a journalled disk under load makes every test slow.
+    FakeOs() {
+        std::random_device rd;
+        root_ = fs::is_directory("/dev/shm", ec_) ? "/dev/shm" : fs::temp_directory_path();
+        root_ /= "tsy-fake-" + std::to_string(rd()) + std::to_string(rd());
+        fs::create_directories(root_);
+    }
+    ~FakeOs() override { fs::remove_all(root_, ec_); }
 
     // ---- recorded calls ----
     std::vector<Call> calls;
-    std::vector<Call> callsNamed(const std::string& name) const;
-    std::vector<std::string> messages() const;  // texts of every message box, in order
+    std::vector<Call> callsNamed(Text name) const {
+        std::vector<Call> out;
+        std::copy_if(calls.begin(), calls.end(), std::back_inserter(out), [&](const Call& c) { return c.name == name; });
+        return out;
+    }
+    std::vector<std::string> messages() const {  // texts of every message box, in order
+        std::vector<std::string> out;
+        for (const Call& c : callsNamed("msgBox")) out.push_back(c.args.at(0));
+        return out;
+    }
     void clearCalls() { calls.clear(); }
 
     // ---- scripted answers ----
     std::deque<int> msgBoxAnswers;           // default: Ok for OK boxes, Yes for Yes/No boxes
     std::deque<std::string> inputBoxAnswers; // default: the default text
     std::deque<std::string> browseAnswers;   // default: empty (cancel)
-    std::string exe = "Update";
-    std::string folder = "C:\\Kit";
-    std::string cmdLine;
-    std::string title = "TSY Setup";
+    std::string exe = "Update", folder = "C:\\Kit", cmdLine, title = "TSY Setup";
     AppVersion version{1, 6, 0};
-    std::map<std::string, std::string> settings;  // key: app\section\key, lower case
-    std::set<std::string> unwritableSettings;       // same keys: saveSetting fails
+    std::map<std::string, std::string> settings;  // key: settingKey(app, section, key)
     std::map<int, std::string> specialFolders;      // SHGetSpecialFolderPathA answers
     std::map<int, std::string> folderPaths;         // SHGetFolderPathA answers (0 = S_OK)
     std::string sysDir = "C:\\windows\\system32";
     WinVersion winVersion{true, 2, 6, 1, 7601, "Service Pack 1"};
     std::map<std::string, long> productStates;      // product code -> state; missing: -1
     bool installerAvailable = true;
-    // createProcess: by default every command starts and exits with 0.
-    std::function<ProcessResult(const std::string& app, const std::string& cmd)> onCreateProcess;
-    // shellExecute: by default 42.
-    std::function<long(const std::string& file, const std::string& params)> onShellExecute;
-    // Fault injection: asked before every OS call with the call's name. FaultReturn makes the
-    // call fail the way the platform fails (false, empty text, an error code); FaultThrow makes
-    // it raise a run-time error.
+    std::function<ProcessResult(Text app, Text cmd)> onCreateProcess;  // default: started, exit 0
+    std::function<long(Text file, Text params)> onShellExecute;        // default: 42
+    // Fault injection: asked before every OS call with its name. FaultReturn makes the call fail the way the platform
+    // fails (false, empty text, an error code); FaultThrow makes it raise a run-time error.
     enum Fault { FaultNone = 0, FaultReturn = 1, FaultThrow = 2 };
-    std::function<Fault(const std::string& name)> fault;
-    std::optional<int> endedWith;
-    std::string temp = "C:\\Users\\tester\\Temp";
-    std::string clock = "2026-12-06 10:00:00";
+    std::function<Fault(Text name)> fault;
+    std::string temp = "C:\\Users\\tester\\Temp", clock = "2026-12-06 10:00:00";
 
     // ---- files ----
-    std::filesystem::path root() const { return root_; }
-    std::filesystem::path hostPath(const std::string& windowsPath) const;
-    void addFile(const std::string& windowsPath, const std::string& content = "");
-    void addFolder(const std::string& windowsPath);
-    void markHidden(const std::string& windowsPath);
-    void markSystem(const std::string& windowsPath);
-    bool exists(const std::string& windowsPath) const;
-    std::vector<std::string> listFolder(const std::string& windowsPath) const;  // sorted names
+    fs::path hostPath(Text windowsPath) const {
+        std::vector<std::string> parts = splitPath(windowsPath);
+        bool drive = !parts.empty() && parts[0].size() == 2 && parts[0][1] == ':';
+        fs::path p = root_ / (drive ? toUpper(parts[0].substr(0, 1)) : "_");  // "_": a relative path
+        for (std::size_t i = drive ? 1 : 0; i < parts.size(); ++i) {
+            fs::path next = p / parts[i];
+            if (!fs::exists(next, ec_) && fs::is_directory(p, ec_))
+                for (const auto& e : fs::directory_iterator(p, ec_))
+                    if (iequals(e.path().filename().string(), parts[i])) next = e.path();
+            p = next;
+        }
+        return p;
+    }
+    void addFile(Text windowsPath, Text content = "") {
+        fs::path p = hostPath(windowsPath);
+        fs::create_directories(p.parent_path());
+        std::ofstream(p, std::ios::binary) << content;
+    }
+    void addFolder(Text windowsPath) { fs::create_directories(hostPath(windowsPath)); }
+    void markHidden(Text windowsPath) { hidden_.insert(hostPath(windowsPath)); }
+    bool exists(Text windowsPath) const { return fs::exists(hostPath(windowsPath), ec_); }
+    static std::string settingKey(Text app, Text section, Text key) { return toLower(app + "\\" + section + "\\" + key); }
 
     // ---- Os ----
-    int msgBox(const std::string& text, int style, const std::string& title) override;
-    std::string inputBox(const std::string& prompt, const std::string& title,
-                         const std::string& defaultText) override;
-    std::string browseForFolder(std::uintptr_t owner, const std::string& title, unsigned flags,
-                                int rootCsidl) override;
-    void setDefaultMousePointer() override;
-    std::string exeName() override;
-    std::string appPath() override;
-    std::string commandLine() override;
-    std::string appTitle() override;
-    AppVersion appVersion() override;
-    void endProcess(int exitCode) override;
-    std::string getSetting(const std::string& app, const std::string& section,
-                           const std::string& key) override;
-    bool saveSetting(const std::string& app, const std::string& section, const std::string& key,
-                     const std::string& value) override;
-    std::string dirFirst(const std::string& pattern, int attributeMask) override;
-    std::string dirNext() override;
-    bool createFolder(const std::string& path) override;
-    bool createEmptyFile(const std::string& path) override;
-    bool moveFile(const std::string& from, const std::string& to) override;
-    ProcessResult createProcess(const std::string& applicationName, const std::string& commandLine,
-                                const std::string& folder, std::uint32_t waitMs) override;
-    long shellExecute(const std::string& operation, const std::string& file,
-                      const std::string& parameters, const std::string& folder,
-                      int showCommand) override;
-    std::string specialFolderPath(int csidl) override;
-    FolderPathResult folderPath(int csidl) override;
-    std::string systemDirectory() override;
-    WinVersion versionEx() override;
-    long productState(const std::string& productCode) override;
-    std::string tempFolder() override;
-    std::string modulePath() override;
-    std::string localTime() override;
-    bool appendFile(const std::string& path, const std::string& text) override;
+    int msgBox(Text text, int style, Text boxTitle) override {
+        int answer = (style & 0xF) == mb::YesNo ? mb::AnswerYes : mb::AnswerOk;
+        return call("msgBox", {text, std::to_string(style), boxTitle}, 0, [&] { return next(msgBoxAnswers, answer); });
+    }
+    std::string inputBox(Text prompt, Text boxTitle, Text defaultText) override {
+        return call("inputBox", {prompt, boxTitle, defaultText}, std::string(),
+                    [&] { return next(inputBoxAnswers, defaultText); });
+    }
+    std::string browseForFolder(std::uintptr_t owner, Text boxTitle, unsigned flags, int root) override {
+        return call("browseForFolder", {std::to_string(owner), boxTitle, std::to_string(flags), std::to_string(root)},
+                    std::string(), [&] { return next(browseAnswers, std::string()); });
+    }
+    void setDefaultMousePointer() override { text("setDefaultMousePointer", {}, ""); }
+    std::string exeName() override { return text("exeName", {}, exe); }
+    std::string appPath() override { return text("appPath", {}, folder); }
+    std::string commandLine() override { return text("commandLine", {}, cmdLine); }
+    std::string appTitle() override { return text("appTitle", {}, title); }
+    AppVersion appVersion() override { return call("appVersion", {}, AppVersion{}, [&] { return version; }); }
+    void endProcess(int exitCode) override {
+        calls.push_back(Call{"endProcess", {std::to_string(exitCode)}, {}});
+        throw ProcessEnded{exitCode};
+    }
+    std::string getSetting(Text app, Text section, Text key) override {
+        return text("getSetting", {app, section, key}, settings[settingKey(app, section, key)]);
+    }
+    bool saveSetting(Text app, Text section, Text key, Text value) override {
+        return call("saveSetting", {app, section, key, value}, false,
+                    [&] { return settings[settingKey(app, section, key)] = value, true; });
+    }
+    // A pattern that ends with a separator lists the folder's contents; only a folder below a
+    // drive's root lists "." and ".." first.
+    std::string dirFirst(Text pattern, int attributeMask) override {
+        return call("dirFirst", {pattern, std::to_string(attributeMask)}, std::string(), [&] {
+            std::size_t cut = pattern.find_last_of("\\/");
+            std::string folderPart = cut == std::string::npos ? "" : pattern.substr(0, cut + 1);
+            listPattern_ = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+            if (listPattern_.empty()) listPattern_ = "*";
+            listDir_ = hostPath(folderPart);
+            listMask_ = attributeMask;
+            lastListed_.clear();
+            dots_.clear();
+            if (!fs::is_directory(*listDir_, ec_)) listDir_.reset();
+            else if (cut + 1 == pattern.size() && (attributeMask & attr::Directory) && splitPath(folderPart).size() > 1)
+                dots_ = {".", ".."};
+            return nextListed();
+        });
+    }
+    std::string dirNext() override { return call("dirNext", {}, std::string(), [&] { return nextListed(); }); }
+    bool createFolder(Text path) override {
+        return call("createFolder", {path}, false, [&] {
+            fs::path p = hostPath(path);
+            return fs::is_directory(p.parent_path(), ec_) && !fs::exists(p, ec_) && fs::create_directory(p, ec_);
+        });
+    }
+    bool createEmptyFile(Text path) override {
+        return call("createEmptyFile", {path}, false, [&] { return write(path, "", std::ios::trunc); });
+    }
+    bool moveFile(Text from, Text to) override {
+        return call("moveFile", {from, to}, false, [&] {
+            fs::path a = hostPath(from), b = hostPath(to);
+            if (!fs::exists(a, ec_) || fs::exists(b, ec_) || !fs::is_directory(b.parent_path(), ec_)) return false;
+            fs::rename(a, b, ec_);
+            return !ec_;
+        });
+    }
+    ProcessResult createProcess(Text app, Text commandLine, Text dir, std::uint32_t waitMs) override {
+        return call("createProcess", {app, commandLine, dir, std::to_string(waitMs)}, ProcessResult{},
+                    [&] { return onCreateProcess ? onCreateProcess(app, commandLine) : ProcessResult{true, true, 0}; });
+    }
+    long shellExecute(Text operation, Text file, Text parameters, Text dir, int showCommand) override {
+        return call("shellExecute", {operation, file, parameters, dir, std::to_string(showCommand)}, 0L,
+                    [&] { return onShellExecute ? onShellExecute(file, parameters) : 42L; });
+    }
+    std::string specialFolderPath(int id) override { return text("specialFolderPath", {std::to_string(id)}, specialFolders[id]); }
+    FolderPathResult folderPath(int id) override {
+        return call("folderPath", {std::to_string(id)}, FolderPathResult{0x80004005L, ""}, [&] {
+            return folderPaths.count(id) ? FolderPathResult{0, folderPaths[id]} : FolderPathResult{0x80070002L, ""};
+        });
+    }
+    std::string systemDirectory() override { return text("systemDirectory", {}, sysDir); }
+    WinVersion versionEx() override { return call("versionEx", {}, WinVersion{}, [&] { return winVersion; }); }
+    // Either way the automation object fails, the caller sees the platform's run-time error.
+    long productState(Text code) override {
+        calls.push_back(Call{"productState", {code}, {}});
+        if (faulted() || !installerAvailable)
+            throw RuntimeError(err::CantCreateObject, "ActiveX component can't create object");
+        long state = productStates.count(code) ? productStates[code] : -1;
+        calls.back().result = std::to_string(state);
+        return state;
+    }
+    std::string tempFolder() override { return text("tempFolder", {}, temp); }
+    std::string modulePath() override {
+        const bool separator = folder.ends_with('\\') || folder.ends_with('/');
+        return text("modulePath", {}, folder + (separator ? "" : "\\") + exe + ".exe");
+    }
+    std::string localTime() override { return text("localTime", {}, clock); }
+    bool appendFile(Text path, Text content) override {
+        return call("appendFile", {path, content}, false, [&] { return write(path, content, std::ios::app); });
+    }
     std::uint32_t pid = 4242;
     std::uint32_t processId() override { return pid; }
 
-    static std::string settingKey(const std::string& app, const std::string& section,
-                                  const std::string& key);
-
 private:
-    Call& record(std::string name, std::vector<std::string> args);
-    bool failing(const std::string& name);  // throws for FaultThrow
-    std::optional<std::filesystem::path> resolve(const std::string& windowsPath) const;
-    int attributesOf(const std::filesystem::path& p) const;
+    // Records the call; a fault makes it return `failed` (or raise), otherwise `answer` answers.
+    template <typename T, typename F>
+    T call(std::string name, std::vector<std::string> args, T failed, F answer) {
+        calls.push_back(Call{std::move(name), std::move(args), {}});
+        if (faulted()) return failed;
+        T value = answer();
+        calls.back().result = shown(value);
+        return value;
+    }
+    std::string text(std::string name, std::vector<std::string> args, Text value) {
+        return call(std::move(name), std::move(args), std::string(), [&] { return value; });
+    }
+    template <typename T>
+    static T next(std::deque<T>& answers, T fallback) {
+        if (answers.empty()) return fallback;
+        T answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    // Asks `fault` about the call just recorded; throws for FaultThrow.
+    bool faulted() {
+        Fault f = fault ? fault(calls.back().name) : FaultNone;
+        if (f == FaultThrow) {
+            calls.back().result = "raised";
+            throw RuntimeError(err::InvalidProcedureCall, "Injected fault in " + calls.back().name);
+        }
+        if (f == FaultReturn) calls.back().result = "failed";
+        return f == FaultReturn;
+    }
+    bool write(Text path, Text content, std::ios::openmode mode) {
+        fs::path p = hostPath(path);
+        return fs::is_directory(p.parent_path(), ec_) && !fs::is_directory(p, ec_) &&
+               static_cast<bool>(std::ofstream(p, std::ios::binary | mode) << content);
+    }
+    // The listing is live, in the file system's name order, as on NTFS: a file renamed while the
+    // listing is open shows up again under its new name when the listing gets there.
+    std::string nextListed() {
+        if (!dots_.empty()) return next(dots_, std::string());
+        if (!listDir_) return "";
+        std::string best;
+        for (const auto& e : fs::directory_iterator(*listDir_, ec_)) {
+            std::string name = e.path().filename().string(), key = toUpper(name);
+            bool admitted = (!fs::is_directory(e.path(), ec_) || (listMask_ & attr::Directory)) &&
+                            (!hidden_.count(e.path()) || (listMask_ & attr::Hidden));
+            if (admitted && wildMatch(listPattern_.c_str(), name.c_str()) && key > lastListed_ &&
+                (best.empty() || key < toUpper(best)))
+                best = name;
+        }
+        if (best.empty()) listDir_.reset();
+        lastListed_ = toUpper(best);
+        return best;
+    }
+    static bool wildMatch(const char* p, const char* n) {
+        if (!*p) return !*n;
+        if (*p == '*') return wildMatch(p + 1, n) || (*n && wildMatch(p, n + 1));
+        auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
+        return *n && (*p == '?' || lower(*p) == lower(*n)) && wildMatch(p + 1, n + 1);
+    }
+    static std::vector<std::string> splitPath(Text path) {
+        std::vector<std::string> parts(1);
+        for (char c : path) {
+            if (c != '\\' && c != '/') parts.back() += c;
+            else if (!parts.back().empty()) parts.emplace_back();
+        }
+        if (parts.back().empty()) parts.pop_back();
+        return parts;
+    }
+    template <typename T> static std::string shown(const T& v) {
+        if constexpr (std::is_same_v<T, std::string>) return v;
+        else if constexpr (std::is_same_v<T, bool>) return v ? "true" : "false";
+        else if constexpr (std::is_arithmetic_v<T>) return std::to_string(v);
+        else if constexpr (std::is_same_v<T, ProcessResult>)
+            return v.created ? "exit " + std::to_string(v.exitCode) : "not created";
+        else if constexpr (std::is_same_v<T, FolderPathResult>) return v.path;
+        else return "";
+    }
 
-    std::filesystem::path root_;
-    std::set<std::string> hidden_;  // host paths
-    std::set<std::string> system_;
-    std::string nextListed();
-    std::vector<std::string> listing_;  // "." and ".." of a folder's contents
-    std::size_t listingPos_ = 0;
-    std::optional<std::filesystem::path> listDir_;
-    std::string listPattern_;
+    fs::path root_;
+    mutable std::error_code ec_;  // the disk's own errors are answers (false, nothing listed), not failures
+    std::set<fs::path> hidden_;
+    // The open directory listing: folder, name pattern, mask, the last name handed out, "." and "..".
+    std::optional<fs::path> listDir_;
+    std::string listPattern_, lastListed_;
     int listMask_ = 0;
-    std::string lastListed_;
+    std::deque<std::string> dots_;
 };
 
 // Installs a FakeOs as the process's OS for the life of a test and resets the installer state.
-class OsScope {
-public:
-    OsScope();
-    ~OsScope();
+struct OsScope {
+    OsScope() { resetSystemState(); setOs(&fake); }
+    ~OsScope() { setOs(nullptr); resetSystemState(); }
     FakeOs fake;
 };
-
-bool wildcardMatch(const std::string& pattern, const std::string& name);  // * and ?, no case
 
 }  // namespace tsy::test
