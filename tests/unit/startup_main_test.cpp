@@ -47,6 +47,7 @@ std::string runs(const FakeOs& fake) {
 
 TEST_P(StartUp, FileNameAndCommandLineDecide) {
     const Start& s = GetParam();
+    SCOPED_TRACE(std::string(s.exe) + ": " + s.cmd);
     fake.exe = s.exe;
     fake.cmdLine = s.cmd;
     for (const char* a = s.answers; *a; ++a)
@@ -64,7 +65,7 @@ TEST_P(StartUp, FileNameAndCommandLineDecide) {
     try {
         const std::optional<int> code = Main("TSYPRO_3");
         outcome = code ? "silent " + std::to_string(*code) + ":" + runs(fake)
-                       : "wizard " + std::to_string(wizardForm()->currentPanel()) +
+                       : "wizard " + (wizardForm() ? std::to_string(wizardForm()->currentPanel()) : "none") +
                              (sys().gbUpdate ? " update" : " install");
     } catch (const ProcessEnded& e) {
         outcome = "ended " + std::to_string(e.exitCode);
@@ -89,6 +90,8 @@ const Start kStarts[] = {
     {"Setup", "S REMOVE PROGRAM DB", "silent 0: -OL /x tsy3p.msi /x tsy3db.msi", "", "", "", true},
     {"Update", "S PROGRAM DB", "silent 0: /I tsy3p_update.msi /I tsy3db_update.msi"},
     {"TSY Setup", "S", "silent 0: /I tsy3p.msi", "Run as Full Install (no = run as update)?", "Y"},
+    {"Setup", "S", "silent 1603: /I tsy3p.msi", "TSY Install Error // Windows Installer", "", "createProcess"},
+    {"Setup", "S DEBUG", "silent 0: /I tsy3p.msi", "gbInstalled =False // Initial Install Folders:  // gbInstalled =", "ON"},
     // A wrong parameter ends the process with the help; nothing after it is read.
     {"Setup", "S X DEBUG", "ended 1639", "Parameter:X\rSorry this is not a valid Parameter.\r\rAvailable Parameters"},
     {"Setup", "S\tDEBUG", "ended 1639", "Parameter:S\tDEBUG\r"},
@@ -117,6 +120,18 @@ TEST_F(StartUp, HelpListsTheParameters) {
     EXPECT_EQ(help.back(), '\r');
     EXPECT_EQ(boxes[0].args[1], std::to_string(mb::OkOnly | mb::Information));
     EXPECT_EQ(boxes[0].args[2], "TSY Setup 2.10.3");
+}
+
+// The splitter behind the command line, also on texts of several lines.
+TEST(StartUpParse, OneTokenAtATime) {
+    struct Row { const char* text; const char* delim; bool trim; const char* token; const char* rest; };
+    for (const Row& r : {Row{"S  DEBUG", " ", false, "S", " DEBUG"}, Row{"fooANDbar", "and", false, "foo", "bar"},
+                         Row{"ab\r\n  c d", " ", true, "ab", "c d"}, Row{"ab\rc", " ", false, "ab", "c"},
+                         Row{"\rab c", " ", false, "\rab", "c"}, Row{"one two\r\nthree", "LINE", false, "one two", "three"}}) {
+        std::string text = r.text;
+        EXPECT_EQ(sys_parse(text, r.delim, r.trim), r.token) << r.text;
+        EXPECT_EQ(text, r.rest) << r.text;
+    }
 }
 
 }  // namespace

@@ -82,13 +82,14 @@ public:
     }
 
     // What the user sees: the one panel shown ("-" none, "+" several), "!" or "?" when the
-    // error line reads "Path entered is invalid..." or "ERROR: Please enter...", then the
-    // folder rows shown in red.
+    // error line reads "Path entered is invalid..." or "ERROR: Please enter...", "n" when the
+    // notice is shown beside it, then the folder rows shown in red.
     std::string seen() const {
         std::string panel = "-";
         for (int i : form->frWiz.indices())
             if (form->frWiz(i).visible()) panel = panel == "-" ? std::to_string(i) : "+";
-        if (form->lbErr.visible()) panel += form->lbErr.caption()[0] == 'E' ? "?" : "!";
+        if (form->lbErr.visible())
+            panel += (form->lbErr.caption()[0] == 'E' ? "?" : "!") + std::string(form->lbWarning.visible() ? "n" : "");
         for (int row : {1, 2})
             if (form->txPath(row).foreColor() == colour::Red) panel += std::to_string(row);
         return panel;
@@ -133,6 +134,9 @@ public:
             // The banner's strip: the maker's name on the completion panel, else the notice.
             EXPECT_EQ(f.frWSName.visible(), p[0] == '5') << k;
             if (!f.lbErr.visible()) EXPECT_EQ(f.lbWarning.visible(), p[0] != '5') << k;
+            // Back leads nowhere from a menu or the completion panel; there is no way out of the last.
+            EXPECT_EQ(f.cmdBack.enabled(), std::string("056").find(p[0]) == std::string::npos) << k;
+            EXPECT_EQ(f.cmdCancel.enabled(), p[0] != '5') << k;
             // Next and Finish share one place: never both shown.
             EXPECT_FALSE(f.cmdNext.visible() && f.cmdFinish.visible()) << k;
         }

@@ -12,12 +12,16 @@ const Flow kFolderChecks[] = {
     {"pro", "custom tx1= tx2= next", "0 7 7 7 7?12", ""},
     // The error line follows the last row read, not the row that failed.
     {"pro", "custom tx1= next", "0 7 7 7!1", ""},
-    // A folder whose parent is missing fails quietly; Back does not check and keeps the marks.
-    {"pro", "custom tx1=C:\\Nowhere\\T next back", "0 7 7 7!1 0!1", ""},
+    // A folder whose parent is missing fails quietly; Back does not check and keeps the marks
+    // until a check passes.
+    {"pro", "custom tx1=C:\\Nowhere\\T next back custom tx1=D:\\Apps next", "0 7 7 7!1 0!n1 7!n1 7!n1 2", ""},
     {"pro", "custom in1 tx2=C:\\Nowhere\\T finish", "0 7 7 7 7!2", ""},
-    // An unticked row is not checked; its text still becomes the folder.
+    // An unticked row is not checked; its text still becomes the folder, unless it is empty.
     {"pro", "custom tx2=C:\\x|y in2 next finish", "0 7 7 7 2 5", "program+email db=C:\\x|y"},
-    {"pro", "network tx1=C:\\x|y in2 in1 finish", "0 7 7 7 7 5",
+    {"pro", "custom tx2= in2 next finish", "0 7 7 7 2 5", "program+email"},
+    // A row's text can be edited only while the row is ticked.
+    {"pro", "custom in1 tx1=C:\\x|y in1 next", "0 7 7 7 7 2", ""},
+    {"pro", "network tx1=C:\\x|y tx2=C:\\x|y in2 in1 finish", "0 7 7 7 7 7 5",
      "db prog=C:\\x|y"},
 };
 
