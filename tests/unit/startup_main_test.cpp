@@ -18,6 +18,8 @@ struct Start {
     bool installed = false;    // both packages
 };
 
+void PrintTo(const Start& s, std::ostream* os) { *os << s.exe << ": " << s.cmd; }
+
 class StartUp : public ::testing::TestWithParam<Start> {
 public:
     OsScope scope;
@@ -26,8 +28,8 @@ public:
     void TearDown() override { resetWizard(); }
 };
 
-// "/I tsy3p.msi" for a Windows Installer run, the program's name and its last argument for
-// anything else the engine starts.
+// The engine's work as a deployment sees it: "/I tsy3p.msi" for each Windows Installer run,
+// "+OL" and "-OL" where the e-mail interface is registered and unregistered.
 std::string runs(const FakeOs& fake) {
     std::string out;
     auto base = [](std::string s) { return s.substr(s.find_last_of("\\/ ") + 1); };
@@ -47,7 +49,6 @@ std::string runs(const FakeOs& fake) {
 
 TEST_P(StartUp, FileNameAndCommandLineDecide) {
     const Start& s = GetParam();
-    SCOPED_TRACE(std::string(s.exe) + ": " + s.cmd);
     fake.exe = s.exe;
     fake.cmdLine = s.cmd;
     for (const char* a = s.answers; *a; ++a)

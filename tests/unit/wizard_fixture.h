@@ -54,12 +54,12 @@ public:
     std::vector<std::string> requests;  // "program+db+email", with folders that were changed
     int engine = 1;                     // 1 succeeds, 0 fails, 2 raises an error
 
-    // start: edition (pro, lite, rtf3, ws), then ':' and U (update mode), P and D (installed).
+    // start: edition (pro, lite, rtf3), then ':' and U (update mode), P and D (installed).
     FmMain& open(const std::string& start) {
         const std::string flags = start.substr(std::min(start.size(), start.find(':')));
         const std::string ed = start.substr(0, start.find(':'));
         sys().gbUpdate = flags.find('U') != std::string::npos;
-        configureEdition(ed == "lite" ? "TSYLT_3" : ed == "rtf3" ? "TSYPRO_RTF3" : ed == "ws" ? "TSYPRO_WS" : "TSYPRO_3");
+        configureEdition(ed == "lite" ? "TSYLT_3" : ed == "rtf3" ? "TSYPRO_RTF3" : "TSYPRO_3");
         sys().gbInstalled = flags.find('P') != std::string::npos;
         sys().gbDBInstalled = flags.find('D') != std::string::npos;
         sys().gsInstallPath = kProgramFolder;
@@ -133,7 +133,7 @@ public:
             const std::string p = path.substr(path.rfind(' ') + 1);
             // The banner's strip: the maker's name on the completion panel, else the notice.
             EXPECT_EQ(f.frWSName.visible(), p[0] == '5') << k;
-            if (!f.lbErr.visible()) EXPECT_EQ(f.lbWarning.visible(), p[0] != '5') << k;
+            if (!f.lbErr.visible()) { EXPECT_EQ(f.lbWarning.visible(), p[0] != '5') << k; }
             // Back leads nowhere from a menu or the completion panel; there is no way out of the last.
             EXPECT_EQ(f.cmdBack.enabled(), std::string("056").find(p[0]) == std::string::npos) << k;
             EXPECT_EQ(f.cmdCancel.enabled(), p[0] != '5') << k;
@@ -155,6 +155,8 @@ struct Flow {
     const char* done = "";     // the end of the completion text
     int engine = 1;
 };
+
+inline void PrintTo(const Flow& f, std::ostream* os) { *os << f.start << ": " << f.keys; }
 
 class WizardFlow : public WizardTest, public ::testing::WithParamInterface<Flow> {};
 

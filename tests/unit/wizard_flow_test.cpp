@@ -12,7 +12,6 @@ const std::string kTsy3 = kProgramFolder + "\\tsy3.exe";
 
 TEST_P(WizardFlow, KeysInPanelsRequestAndExitCodeOut) {
     const Flow& f = GetParam();
-    SCOPED_TRACE(std::string(f.start) + ": " + f.keys);
     engine = f.engine;
     open(f.start);
     EXPECT_EQ(walk(f.keys), f.path);
