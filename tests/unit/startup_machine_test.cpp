@@ -1,0 +1,129 @@
+// What start-up learns of the machine and the build: the edition, the installed packages, the
+// Windows version, and the program and database folders with their fallbacks and saved values.
+#include <algorithm>
+#include <set>
+#include <sstream>
+
+#include "wizard_fixture.h"
+
+namespace tsy::wiztest {
+namespace {
+
+TEST(StartUpEdition, TheBuildKeyDecidesEditionProgramAndPackages) {
+    struct Row { const char* key; bool pro, alt; const char* exe; };
+    std::set<std::string> programs, databases;
+    for (const Row& r : {Row{"TSYPRO_3", true, false, "tsy3.exe"}, Row{"tsypro_ws", true, true, "TSY3_WS.exe"},
+                         Row{"TsyPro_Rtf3", true, true, "TSY3_RTF.exe"}, Row{"TSYLT_3", false, false, "tsy3.exe"},
+                         Row{"TSYPR", false, false, "tsy3.exe"}}) {
+        OsScope os;
+        for (bool update : {false, true}) {
+            sys().gbUpdate = update;
+            configureEdition(r.key);
+            programs.insert(sys().gsProdID);
+            databases.insert(sys().gsDBProdID);
+        }
+        EXPECT_EQ(sys().gbPro, r.pro) << r.key;
+        EXPECT_EQ(sys().gbAltBuild, r.alt) << r.key;
+        EXPECT_EQ(sys().gsExeName, r.exe) << r.key;
+    }
+    // One program package an edition, whatever the mode; a database package an edition and mode.
+    EXPECT_EQ(programs.size(), 2u);
+    EXPECT_EQ(databases.size(), 4u);
+}
+
+// Installed means installed locally (3) or by default (5); a query that fails keeps the answer
+// the flag had.
+TEST(StartUpDetect, InstallStateByPackage) {
+    struct Row { long program, db, dbUpdate; bool update, available; const char* flags; };
+    for (const Row& r : {Row{5, 3, 2, false, true, "11"}, Row{3, 1, 5, false, true, "10"},
+                         Row{2, 5, 2, false, true, "01"}, Row{-1, 4, 5, false, true, "00"},
+                         Row{5, 5, 2, true, true, "10"}, Row{1, 2, 3, true, true, "01"},
+                         Row{5, 5, 5, false, false, "10"}}) {
+        OsScope os;
+        std::string code[3];  // program, database, database update
+        for (bool update : {true, false, r.update}) {
+            sys().gbUpdate = update;
+            configureEdition("TSYPRO_3");
+            code[0] = sys().gsProdID;
+            code[update ? 2 : 1] = sys().gsDBProdID;
+        }
+        os.fake.productStates = {{code[0], r.program}, {code[1], r.db}, {code[2], r.dbUpdate}};
+        os.fake.installerAvailable = r.available;
+        sys().gbInstalled = !r.available;  // a failed query keeps this
+        SYS_IsInstalled();
+        EXPECT_EQ(std::string() + "01"[sys().gbInstalled] + "01"[sys().gbDBInstalled], r.flags)
+            << r.program << " " << r.db << " " << r.update;
+    }
+}
+
+TEST(StartUpWinVersion, ServicePackOnlyBeforeVersion6) {
+    struct Row { long major, minor, build; const char* name; const char* version; const char* sp; };
+    for (const Row& r : {Row{5, 1, 2600, "Windows XP", "5.1.2600", "Service Pack 3"},
+                         Row{6, 1, 7601, "Windows 7", "6.1.7601", "as passed"}}) {
+        OsScope os;
+        os.fake.winVersion = WinVersion{true, 2, r.major, r.minor, r.build, "Service Pack 3"};
+        long platform = 0, major = 0, minor = 0, build = 0;
+        std::string sp = "as passed", version;
+        EXPECT_EQ(SYS_GetWinVersion(platform, major, minor, build, sp, version), r.name);
+        EXPECT_EQ(version, r.version);
+        EXPECT_EQ(sp, r.sp);
+        EXPECT_EQ(major, r.major);
+    }
+}
+
+// machine: "s<csidl>=" special folder, "p<csidl>=" folder path, "AppPath=", "DBPath=" saved,
+// "dir=" an existing folder; ';' between them, '|' for a NUL.
+struct Machine { const char* key; long major; const char* machine; const char* folders; };
+
+class StartUpFolders : public ::testing::TestWithParam<Machine> {};
+
+TEST_P(StartUpFolders, DiscoveredSavedOrFallen) {
+    const Machine& m = GetParam();
+    OsScope os;
+    configureEdition(m.key);
+    std::istringstream in(m.machine);
+    for (std::string item; std::getline(in, item, ';');) {
+        const std::string name = item.substr(0, item.find('='));
+        std::string value = item.substr(item.find('=') + 1);
+        std::replace(value.begin(), value.end(), '|', '\0');  // what the system left in the buffer
+        if (name[0] == 's') os.fake.specialFolders[std::stoi(name.substr(1))] = value;
+        else if (name[0] == 'p') os.fake.folderPaths[std::stoi(name.substr(1))] = value;
+        else if (name == "dir") os.fake.addFolder(value);
+        else os.fake.settings[FakeOs::settingKey(m.key, "StartUp", name)] = value;
+    }
+    discoverFolders(m.major);
+    const SystemState& s = sys();
+    EXPECT_EQ(s.gsProgramFiles + " | " + s.gsSystemDir + " | " + s.gsInstallPath + " | " + s.gsDBPath, m.folders);
+    EXPECT_EQ(said(os.fake, ""), "");
+}
+
+const Machine kMachines[] = {
+    {"TSYPRO_3", 10, "s42=C:\\PF86|x;s41=C:\\S86;s38=C:\\PF;p35=C:\\PD\\|x",
+     "C:\\PF86 | C:\\S86 | C:\\PF86\\Tessary Contact Management | C:\\PD\\Tessary Data"},
+    {"TSYPRO_3", 5, "s42=C:\\PF86;s41=C:\\S86;s38=C:\\PF;s35=C:\\All Users\\",
+     "C:\\PF | C:\\windows\\system32 | C:\\PF\\Tessary Contact Management | C:\\All Users\\Tessary Data"},
+    {"TSYPRO_3", 6, "",
+     "C:\\Program Files (x86) | C:\\windows\\system32 | C:\\Program Files (x86)\\Tessary Contact Management | "
+     "C:\\ProgramData\\Tessary Data"},
+    {"TSYLT_3", 6, "s38=D:\\Apps;p46=C:\\Docs\\",
+     "D:\\Apps | C:\\windows\\system32 | D:\\Apps\\Tessary Contact Management Lite | C:\\Docs\\Tessary Data"},
+    {"TSYPRO_3", 6, "s42=C:\\PF86;dir=C:\\PF86\\tessary contact management 3.0",
+     "C:\\PF86 | C:\\windows\\system32 | C:\\PF86\\Tessary Contact Management 3.0 | C:\\ProgramData\\Tessary Data"},
+    {"TSYPRO_3", 6, "s42=C:\\PF86;AppPath=D:\\TSY\\;DBPath=D:\\Shared\\TD\\MainDB\\",
+     "C:\\PF86 | C:\\windows\\system32 | D:\\TSY\\ | D:\\Shared\\TD"},
+    {"TSYPRO_3", 6, "s42=C:\\PF86;p35=C:\\PD;DBPath=c:\\pf86\\TD\\MainDB\\",
+     "C:\\PF86 | C:\\windows\\system32 | C:\\PF86\\Tessary Contact Management | C:\\PD\\Tessary Data"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Machines, StartUpFolders, ::testing::ValuesIn(kMachines));
+
+// Without a Program Files folder nothing counts as inside it: the saved database stays.
+TEST(StartUpFolders2, SavedDatabaseWithoutProgramFiles) {
+    OsScope os;
+    configureEdition("TSYPRO_3");
+    os.fake.settings[FakeOs::settingKey("TSYPRO_3", "StartUp", "DBPath")] = "E:\\TD\\MainDB\\";
+    EXPECT_EQ(SYS_GetDBInstallPath(), "E:\\TD");
+}
+
+}  // namespace
+}  // namespace tsy::wiztest
