@@ -1,6 +1,7 @@
 # Machinery of the end-to-end table: one private Xvfb display and one booted Wine prefix for the
 # whole run, a copy of that prefix per sequence of rows, and the in-Wine driver (driver.cpp) that
-# starts the setup, answers its message boxes and reads what Windows reports.
+# starts the setup, answers its message boxes and reads what Windows reports. Started by
+# scripts/run-wine-tests.sh (which picks the Windows build and sets WINE, TSY_WIN_BUILD, ...).
 import os
 import pathlib
 import shutil
@@ -10,11 +11,6 @@ import time
 
 import pytest
 
-ROOT = pathlib.Path(__file__).resolve().parents[2]
-if 'WINE' not in os.environ:  # started by hand: the build this machine runs, as the scripts pick it
-    out = subprocess.run(['bash', '-c', f'. "{ROOT}/scripts/wine-env.sh" && env -0'],
-                         capture_output=True, check=True).stdout.decode()
-    os.environ.update(v.split('=', 1) for v in out.split('\0') if '=' in v)
 WINE, WINESERVER = os.environ['WINE'], os.environ['WINESERVER']
 BUILD = pathlib.Path(os.environ['TSY_WIN_BUILD'])
 TMP = pathlib.Path(os.environ.get('TSY_E2E_TMP', '/tmp/tsy-e2e'))
@@ -24,18 +20,9 @@ DRIVER = r'C:\e2e\driver.exe'
 def eventually(cond, limit=30):
     """Polls cond until it holds (True) or the limit has passed (False)."""
     end = time.monotonic() + limit
-    while not cond():
-        if time.monotonic() > end:
-            return False
+    while not cond() and time.monotonic() < end:
         time.sleep(0.1)
-    return True
-
-
-def decode(data):
-    try:
-        return data.decode('utf-8')
-    except UnicodeDecodeError:
-        return data.decode('cp1252', 'replace')
+    return bool(cond())
 
 
 class Prefix:
@@ -60,7 +47,7 @@ class Prefix:
             return out.read()
 
     def look(self, *items):
-        out = decode(self.wine(DRIVER, 'look', *items))
+        out = self.wine(DRIVER, 'look', *items).decode('utf-8', 'replace')
         return {k: v[1:] if v[:1] == '=' else None
                 for k, v in (r.split('\x1f', 1) for r in out.split('\x1e') if '\x1f' in r)}
 
@@ -72,16 +59,14 @@ class Prefix:
 
     def boxes(self):
         f = self.drive / 'e2e' / 'boxes'
-        data = decode(f.read_bytes()) if f.exists() else ''
+        data = f.read_bytes().decode('utf-8', 'replace') if f.exists() else ''
         return [tuple(r.split('\x1f', 1)) for r in data.split('\x1e') if '\x1f' in r]
 
-    def visible(self, title):
-        out = subprocess.run(['xdotool', 'search', '--onlyvisible', '--name', title],
-                             env=self.env, capture_output=True, text=True).stdout.split()
-        return out[0] if out else None
-
     def xdotool(self, *args):
-        subprocess.run(['xdotool', *args], env=self.env, capture_output=True, timeout=60)
+        return subprocess.run(['xdotool', *args], env=self.env, capture_output=True, text=True, timeout=60).stdout
+
+    def visible(self, title):
+        return (self.xdotool('search', '--onlyvisible', '--name', title).split() or [None])[0]
 
     def end(self):
         subprocess.run([WINESERVER, '-k'], env=self.env, capture_output=True)
@@ -98,7 +83,7 @@ class World:
         os.close(w)
         display = os.read(r, 16).decode().strip()  # written once the server takes clients
         env = dict(os.environ, DISPLAY=':' + display, LANG='C.UTF-8', LC_ALL='C.UTF-8')
-        self.base = Prefix(TMP / 'base', env)
+        self.base = Prefix(TMP / ('base-' + os.environ['TSY_WIN_ARCH']), env)
         if not (self.base.path / 'system.reg').exists():
             self.base.wine('wineboot', '-i', timeout=300)
             # No window manager on the display: Wine activates a window given the X focus.
@@ -116,8 +101,9 @@ class World:
             shutil.copytree(BUILD / 'kit', px.drive / 'Kit')
             (px.drive / 'e2e').mkdir()
             shutil.copy(BUILD / 'e2e' / 'driver.exe', px.drive / 'e2e')
-            subprocess.run([WINESERVER, '-p'], env=px.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)  # one server for the whole sequence
-            out = decode(px.wine(DRIVER, 'folders'))
+            # One server for the whole sequence: each run then starts in a fraction of a second.
+            subprocess.run([WINESERVER, '-p'], env=px.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            out = px.wine(DRIVER, 'folders').decode()
             px.f = dict(v.split('=', 1) for v in out.splitlines() if '=' in v)
             px.f.update(kit=r'C:\Kit', app=px.f['pf'] + r'\Tessary Contact Management',
                         data=px.f['appdata'] + r'\Tessary Data')
@@ -128,17 +114,12 @@ class World:
         if self.px:
             self.px.end()
             subprocess.run(['chattr', '-R', '-i', str(self.px.path)], capture_output=True)
-            if not os.environ.get('TSY_E2E_KEEP'):
-                shutil.rmtree(self.px.path, ignore_errors=True)
-
-    def close(self):
-        self.close_prefix()
-        self.xvfb.terminate()
-        self.xvfb.wait()
+            shutil.rmtree(self.px.path, ignore_errors=True)
 
 
 @pytest.fixture(scope='session')
 def world():
     w = World()
     yield w
-    w.close()
+    w.close_prefix()
+    w.xvfb.terminate()

@@ -1,17 +1,10 @@
-// End-to-end helper, run inside the Wine prefix next to the setup under test.
-//   driver folders                 the folders the setup derives its paths from, "name=path"
-//   driver look ITEM...            "{product code}" -> install state; "HKCU\key>value" -> the
-//                                  value; "HKLM\key" -> whether the key exists. One record each:
-//                                  ITEM US ('=' value | '!' absent) RS
-//   driver run DIR OUT ANSWERS CLOSEON CMDLINE
-//                                  starts CMDLINE in DIR, answers every message box of any other
-//                                  process once (ANSWERS: comma list of ok/cancel/yes/no/-, then
-//                                  the box's default button), writes each box, once it is gone,
-//                                  to OUT as "title US text RS" and prints "exit=<code>". When a
-//                                  box whose text holds CLOSEON comes up, a WM_CLOSE is posted to
-//                                  the wizard window first.
-// Under any other name (planted beside the setup as msiexec.exe...) it only leaves
-// "<its path>.ran"; built as a DLL it leaves "<its path>.dynamic" when loaded at run time.
+// In-Wine helper of the end-to-end runner (test_e2e.py). Records are "key US value RS".
+//   folders        the folders the setup derives its paths from ("name=path" lines)
+//   look ITEM...   "{product code}": its install state; "HKxx\key>value": the value ('!': absent)
+//   see TEXT       waits for the wizard to show a control captioned TEXT
+//   run DIR OUT ANSWERS CLOSEON CMDLINE   see run() below
+// Under another name (planted as msiexec.exe...) it leaves "<its path>.ran"; built as a DLL it
+// leaves "<its path>.dynamic" when loaded at run time.
 #include <windows.h>
 #include <msi.h>
 #include <shellapi.h>
@@ -25,11 +18,8 @@ namespace {
 
 void mark(HMODULE self, const wchar_t* suffix) {
     wchar_t path[MAX_PATH + 16] = {};
-    DWORD n = GetModuleFileNameW(self, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return;
-    lstrcatW(path, suffix);
-    HANDLE h = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    if (GetModuleFileNameW(self, path, MAX_PATH) < MAX_PATH)
+        CloseHandle(CreateFileW(lstrcatW(path, suffix), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
 }
 
 }  // namespace
@@ -59,43 +49,34 @@ std::wstring shellFolder(int csidl) {
 // The same lookups, with the same fallbacks, as the setup's start-up makes them.
 void folders() {
     wchar_t buf[MAX_PATH + 1] = {};
+    auto put = [](const char* name, const std::wstring& path) { std::printf("%s=%s\n", name, utf8(path).c_str()); };
     std::wstring pf = shellFolder(CSIDL_PROGRAM_FILESX86), sys32 = shellFolder(CSIDL_SYSTEMX86);
-    if (pf.empty()) pf = shellFolder(CSIDL_PROGRAM_FILES);
     GetSystemDirectoryW(buf, MAX_PATH);
-    std::wstring system = buf;
-    if (sys32.empty()) sys32 = system;
+    put("pf", pf.empty() ? shellFolder(CSIDL_PROGRAM_FILES) : pf);
+    put("sys", sys32.empty() ? buf : sys32);
+    put("win", buf);
     SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, buf);
-    std::wstring appdata = buf;
+    put("appdata", buf);
     DWORD n = GetTempPathW(MAX_PATH, buf);
-    std::wstring temp(buf, n && buf[n - 1] == L'\\' ? n - 1 : n);
-    std::printf("pf=%s\nsys=%s\nwin=%s\nappdata=%s\ntemp=%s\n", utf8(pf).c_str(),
-                utf8(sys32).c_str(), utf8(system).c_str(), utf8(appdata).c_str(),
-                utf8(temp).c_str());
+    put("temp", std::wstring(buf, n && buf[n - 1] == L'\\' ? n - 1 : n));
 }
 
 void look(const std::wstring& item) {
-    std::wstring value;
-    bool found = false;
-    if (item[0] == L'{') {
-        value = std::to_wstring(MsiQueryProductStateW(item.c_str()));
-        found = true;
-    } else {
-        HKEY root = item.rfind(L"HKCU\\", 0) == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-        std::wstring key = item.substr(5), name;
-        bool wantValue = key.find(L'>') != std::wstring::npos;
-        if (wantValue) name = key.substr(key.find(L'>') + 1), key.erase(key.find(L'>'));
-        // The stand-in components are 32-bit and register in the 32-bit view.
-        HKEY h;
-        if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &h) == 0) {
-            DWORD size = 0;
-            found = !wantValue || RegQueryValueExW(h, name.c_str(), nullptr, nullptr, nullptr, &size) == 0;
-            if (wantValue && found) {
-                value.resize(size / 2 + 1);
-                RegQueryValueExW(h, name.c_str(), nullptr, nullptr, (BYTE*)value.data(), &size);
-                value.resize(wcsnlen(value.c_str(), size / 2));
-            }
-            RegCloseKey(h);
+    std::wstring value, key = item.substr(5, item.find(L'>') - 5), name = item.substr(item.find(L'>') + 1);
+    bool found = item[0] == L'{';
+    if (found) value = std::to_wstring(MsiQueryProductStateW(item.c_str()));
+    // The stand-ins are built like the setup (32-bit, or 64-bit for wine64) and register in their
+    // own view of the registry.
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        HKEY h, root = item.rfind(L"HKCU\\", 0) == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        DWORD size = 0;
+        if (found || RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &h) != 0) continue;
+        if ((found = RegQueryValueExW(h, name.c_str(), nullptr, nullptr, nullptr, &size) == 0)) {
+            value.resize(size / 2 + 1);
+            RegQueryValueExW(h, name.c_str(), nullptr, nullptr, (BYTE*)value.data(), &size);
+            value.resize(wcsnlen(value.c_str(), size / 2));
         }
+        RegCloseKey(h);
     }
     std::printf("%s\x1f%s%s\x1e", utf8(item).c_str(), found ? "=" : "!", utf8(value).c_str());
 }
@@ -103,24 +84,25 @@ void look(const std::wstring& item) {
 BOOL CALLBACK collectBoxes(HWND h, LPARAM boxes) {
     wchar_t cls[16] = {};
     DWORD pid = 0;
-    GetClassNameW(h, cls, 16);
-    GetWindowThreadProcessId(h, &pid);
+    GetClassNameW(h, cls, 16), GetWindowThreadProcessId(h, &pid);
     if (pid != GetCurrentProcessId() && IsWindowVisible(h) && !lstrcmpW(cls, L"#32770"))
         reinterpret_cast<std::vector<HWND>*>(boxes)->push_back(h);
     return TRUE;
 }
 
-int buttonId(const std::string& name, HWND box) {
-    if (name == "ok") return IDOK;
-    if (name == "cancel") return IDCANCEL;
-    if (name == "yes") return IDYES;
-    if (name == "no") return IDNO;
+int buttonId(wchar_t answer, HWND box) {
+    const wchar_t* ids = L" oc   yn";  // IDOK 1, IDCANCEL 2, IDYES 6, IDNO 7
+    if (answer && wcschr(ids + 1, answer)) return (int)(wcschr(ids + 1, answer) - ids);
     DWORD_PTR def = 0;
     SendMessageTimeoutW(box, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 5000, &def);
     return HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
 }
 
-int run(const wchar_t* dir, const wchar_t* out, std::string answers, std::wstring closeOn,
+// Starts CMDLINE in DIR and answers each message box of another process once (ANSWERS: a letter
+// a box, y/n/o/c, then the default button); each box, once gone, is appended to OUT as a record
+// (title, text); prints "exit=<code>". A box whose text holds CLOSEON gets a WM_CLOSE posted to
+// the wizard window first.
+int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wstring closeOn,
         std::wstring cmd) {
     FILE* rec = _wfopen(out, L"ab");
     STARTUPINFOW si{};
@@ -143,10 +125,7 @@ int run(const wchar_t* dir, const wchar_t* out, std::string answers, std::wstrin
     };
     DWORD waited = 0;
     for (; WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT; waited += 50) {
-        if (waited > 600000) {
-            TerminateProcess(pi.hProcess, 0xDEAD);
-            break;
-        }
+        if (waited > 600000) TerminateProcess(pi.hProcess, 0xDEAD);
         std::vector<HWND> boxes;
         EnumWindows(collectBoxes, reinterpret_cast<LPARAM>(&boxes));
         for (HWND box : boxes) {
@@ -159,9 +138,8 @@ int run(const wchar_t* dir, const wchar_t* out, std::string answers, std::wstrin
                 PostMessageW(FindWindowW(L"TsyWizardForm", nullptr), WM_CLOSE, 0, 0);
                 closeOn.clear();
             }
-            std::string answer = answers.substr(0, answers.find(','));
-            answers.erase(0, answers.find(',') == std::string::npos ? answers.size() : answers.find(',') + 1);
-            int id = buttonId(answer, box);
+            int id = buttonId(*answers, box);
+            answers += *answers ? 1 : 0;
             PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(box, id));
             answered.push_back({box, utf8(title.data()) + "\x1f" + utf8(text.data()) + "\x1e"});
         }
@@ -174,24 +152,38 @@ int run(const wchar_t* dir, const wchar_t* out, std::string answers, std::wstrin
     return 0;
 }
 
+struct Seek { const wchar_t* text; bool seen; };
+
+BOOL CALLBACK seekControl(HWND c, LPARAM p) {
+    wchar_t t[256] = {};
+    GetWindowTextW(c, t, 256);
+    auto* s = reinterpret_cast<Seek*>(p);
+    s->seen |= IsWindowVisible(c) && !lstrcmpW(t, s->text);
+    return TRUE;
+}
+
+// Waits for the wizard to show a control captioned TEXT: the panel a key leads to is up.
+void see(const wchar_t* text) {
+    Seek seek{text, false};
+    for (int i = 0; i < 1200 && !seek.seen; ++i, Sleep(50))
+        EnumChildWindows(FindWindowW(L"TsyWizardForm", nullptr), seekControl, reinterpret_cast<LPARAM>(&seek));
+    std::printf(seek.seen ? "seen\n" : "not seen\n");
+}
+
 }  // namespace
 
 int main() {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    wchar_t file[MAX_PATH + 1] = {};
-    GetModuleFileNameW(nullptr, file, MAX_PATH);
-    std::wstring base = file;
-    base.erase(0, base.find_last_of(L'\\') + 1);
-    if (lstrcmpiW(base.c_str(), L"driver.exe")) {
-        mark(nullptr, L".ran");
-        return 0;
-    }
+    wchar_t self[MAX_PATH + 1] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (lstrcmpiW(wcsrchr(self, L'\\') + 1, L"driver.exe")) return mark(nullptr, L".ran"), 0;
     std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"folders") folders();
+    else if (command == L"see" && argc == 3) see(argv[2]);
     else if (command == L"look") for (int i = 2; i < argc; ++i) look(argv[i]);
     else if (command == L"run" && argc == 7)
-        return run(argv[2], argv[3], utf8(argv[4]), argv[5], argv[6]);
+        return run(argv[2], argv[3], argv[4], argv[5], argv[6]);
     else return 2;
     return 0;
 }
