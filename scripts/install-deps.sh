@@ -24,6 +24,8 @@ have_cmd xwd                        || need+=(x11-apps)
 have_pkg fonts-wine                 || need+=(fonts-wine)
 have_pkg fonts-liberation           || need+=(fonts-liberation)
 have_cmd python3                    || need+=(python3)
+# The end-to-end table under Wine (tests/e2e) is a pytest runner.
+have_cmd pytest-3                   || need+=(python3-pytest)
 have_cmd bc                         || need+=(bc)
 have_cmd valgrind                   || need+=(valgrind)
 have_cmd clang                      || need+=(clang)
