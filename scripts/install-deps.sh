@@ -20,6 +20,7 @@ have_cmd msiinfo                    || need+=(msitools)
 have_cmd Xvfb                       || need+=(xvfb)
 have_cmd xdotool                    || need+=(xdotool)
 have_cmd xwd                        || need+=(x11-apps)
+have_cmd xev                        || need+=(x11-utils)
 # The wizard's fonts: without them Wine draws every caption in a much wider face.
 have_pkg fonts-wine                 || need+=(fonts-wine)
 have_pkg fonts-liberation           || need+=(fonts-liberation)

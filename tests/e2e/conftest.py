@@ -17,8 +17,7 @@ TMP = pathlib.Path(os.environ.get('TSY_E2E_TMP', '/tmp/tsy-e2e'))
 DRIVER = r'C:\e2e\driver.exe'
 
 
-def eventually(cond, limit=30):
-    """Polls cond until it holds (True) or the limit has passed (False)."""
+def eventually(cond, limit=30):  # polls cond: True once it holds, False when the limit has passed
     end = time.monotonic() + limit
     while not cond() and time.monotonic() < end:
         time.sleep(0.1)

@@ -114,14 +114,11 @@ int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wst
         std::printf("exit=not started (%lu)\n", GetLastError());
         return 3;
     }
-    std::vector<std::pair<HWND, std::string>> answered;  // until each box is gone
+    std::vector<std::pair<HWND, std::string>> answered;  // each record written once its box is gone
     auto flush = [&](bool all) {
-        for (auto it = answered.begin(); it != answered.end();) {
-            if (!all && IsWindow(it->first)) { ++it; continue; }
-            std::fwrite(it->second.data(), 1, it->second.size(), rec);
-            std::fflush(rec);
-            it = answered.erase(it);
-        }
+        for (auto& [box, record] : answered)
+            if (!record.empty() && (all || !IsWindow(box))) std::fputs(record.c_str(), rec), record.clear();
+        std::fflush(rec);
     };
     DWORD waited = 0;
     for (; WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT; waited += 50) {

@@ -1,6 +1,5 @@
-# The real kit under Wine, one row a run of the setup: arrange, command line (or the wizard's
-# keys), then what Windows and the setup show. Rows of a sequence run in order in one prefix.
-# Paths in braces ({app}, {sys}, {win}, {data}, {temp}, ...) are read from the prefix.
+# The real kit under Wine, one row a run of the setup: arrange, command line or wizard keys, what Windows and the
+# setup show. Rows of a sequence run in order in one prefix; {app}, {sys}, {win}, {data}... are read from it.
 import os
 import re
 import shutil
@@ -43,17 +42,16 @@ def msi(op, pkg, target, props='ALLUSERS=2  ', ui=' /qn'):
 
 BAD_FOLDER = ("Sorry, certain characters like '  |  ' are not allowed\r / \\ : * ? \" < > | are not "
               "allowed in Windows Folder Names\r\rPlease enter a valid folder name\r\r")
-HELP = ('Parameter:x\rSorry this is not a valid Parameter.\r\rAvailable Parameters\r\rUpdate [Repair] '
-        '[Program] [DB] [OL]\r\rREPAIR\tRepair previous installation\rREMOVE\tRemove Program '
-        'installation\rPROGRAM\tInstall/Repair/Remove Main Tessary Program\rDB\tInstall/Repair/Remove'
-        ' Tessary Database\rOL\tSetup MS Outlook Office Interface\rS\tSilent operation (no user prompting)\r')
+HELP = ('Parameter:x\rSorry this is not a valid Parameter.\r\rAvailable Parameters\r\rUpdate [Repair] [Program] [DB] '
+        '[OL]\r\rREPAIR\tRepair previous installation\rREMOVE\tRemove Program installation\rPROGRAM\tInstall/Repair/'
+        'Remove Main Tessary Program\rDB\tInstall/Repair/Remove Tessary Database\rOL\tSetup MS Outlook Office '
+        'Interface\rS\tSilent operation (no user prompting)\r')
 CUSTOMER = {r'{data}\MainDB\My Contacts.tdb': 'customer data\r\n'}
 QUESTION = 'Run as Full Install (no = run as update)?'
-QUOTE_APP = 'C:\\Program Files\\TSY" /qn TARGETDIR="C:\\Elsewhere'
-QUOTE_DB = 'C:\\Data" /qn TARGETDIR="C:\\Elsewhere\\MainDB\\'
+QUOTE_APP, QUOTE_DB = r'C:\Program Files\TSY" /qn TARGETDIR="C:\Elsewhere', r'C:\Data" /qn TARGETDIR="C:\Elsewhere\MainDB' '\\'
 DB_NEW = 'C:\\New\\Chain\\Data\\MainDB\\'
 PKG, DB_PKG = r'{kit}\tsy3p.msi', r'{kit}\tsy3db.msi'
-CONF, FOLDERS = '= Configuration Options ', '=Install &Program Files:'
+CONF, FOLDERS, DONE = '= Configuration Options ', '=Install &Program Files:', '= Installation Completed '
 REG = r'HKLM\Software\Morvane Software\Registered' + '\\'
 
 ROWS = [
@@ -145,20 +143,20 @@ ROWS = [
     dict(id='bad-folder', seq='wizard', keys=['win', 'alt+n', FOLDERS, 'alt+p', 'alt+p', 'Tab', 'type:C:\\Bad|Name',
          'Return', 'box 1', 'Return', 'box 2', 'Escape'], exit=1602, boxes=[BAD_FOLDER, BAD_FOLDER],
          never=['msiexec'], states={P: -1, DB: -1}),
-    dict(id='single-user', seq='wizard', keys=['win', 'alt+s', CONF, 'Return', 'hidden', 'win', 'Return'],
+    dict(id='single-user', seq='wizard', keys=['win', 'alt+s', CONF, 'Return', 'hidden', DONE, 'Return'],
          exit=0, states={P: 5, DB: 5}, files=[r'{app}\tsy3.exe'], settings={'EmailForm': '12'},
          started=[msi('/I', 'tsy3p.msi', '{app}', ui=' /qb-'), msi('/I', 'tsy3db.msi', '{appdata}', ui=' /qb-')],
          window='^Tessary Contact Management$', undo=[('wine', 'taskkill', '/im', 'tsy3.exe')]),
-    dict(id='repair', seq='wizard', keys=['win', 'alt+r', '= Repair Options ', 'Return', CONF, 'Return', 'hidden'],
+    dict(id='repair', seq='wizard', keys=['win', 'alt+r', '= Repair Options ', 'Return', CONF, 'Return'],
          exit=1603, started=[msi('/famus', 'tsy3p.msi', '{app}', ' ', ui=' /qb /norestart')], never=['tsy3db.msi'],
          boxes=[failed(PKG, 1605)], states={P: 5}),
     dict(id='configure', seq='wizard', do=[('wine', 'reg', 'delete', REG + 'tsyemail.dll', '/f')],
          keys=['win', 'alt+c', CONF, 'Return'], exit=0, started=[r'{win}\regsvr32.exe /s {sys}\tsyemail.dll'],
          never=['msiexec'], registered={'tsyemail.dll': True}),
-    dict(id='remove', seq='wizard', keys=['win', 'alt+v', '= Uninstall Options ', 'alt+d', 'Return', 'hidden'] +
-         ['win', 'Return'], exit=0, states={P: -1, DB: -1}, gone=[r'{app}\tsy3.exe']),
+    dict(id='remove', seq='wizard', keys=['win', 'alt+v', '= Uninstall Options ', 'alt+d', 'Return', DONE, 'Return'],
+         exit=0, states={P: -1, DB: -1}, gone=[r'{app}\tsy3.exe']),
     dict(id='network-database-only', seq='wizard',
-         keys=['win', 'alt+n', FOLDERS, 'alt+p', 'Tab', 'space', 'Return', 'hidden', 'win', 'alt+l', 'Return'],
+         keys=['win', 'alt+n', FOLDERS, 'alt+p', 'Tab', 'space', 'Return', DONE, 'alt+l', 'Return'],
          exit=0, states={DB: 5, P: -1}, never=['tsy3p.msi']),
 ]
 
@@ -215,21 +213,27 @@ def arrange(px, ops):
 
 
 def drive(px, proc, keys):
-    win = None
-    for step in keys:
-        if step in ('win', 'hidden'):  # the wizard hides itself while the engine runs
-            ok = lambda: bool(px.visible(WIZARD)) == (step == 'win') and (step == 'hidden' or proc.poll() is None)
-            assert eventually(lambda: ok() or proc.poll() is not None, 120) and ok(), f'wizard not {step}'
-            win = px.visible(WIZARD) or win
-        elif step[0] == '=':  # the panel the last key leads to is up: no key is typed ahead
-            assert px.wine(DRIVER, 'see', step[1:]).strip() == b'seen', f'no {step[1:]!r} in the wizard'
-        elif step.startswith('box '):
-            assert eventually(lambda: len(px.boxes()) >= int(step[4:]), 60), f'no {step}'
-        else:
-            px.xdotool('windowfocus', '--sync', win)
-            px.xdotool(*(['type', '--delay', '30', step[5:]] if step.startswith('type:')
-                         else ['key', '--clearmodifiers', step]))
-            time.sleep(0.3)  # pacing only
+    win = xev = None
+    try:
+        for step in keys:
+            if step == 'win':
+                assert eventually(lambda: px.visible(WIZARD) or proc.poll() is not None, 120) and proc.poll() is None
+                win = px.visible(WIZARD)
+                xev = xev or subprocess.Popen(['xev', '-id', win, '-event', 'structure'], env=px.env,
+                                              stdout=(px.path / 'xev').open('w'))
+            elif step == 'hidden':  # hiding is an X event: seen however short it was
+                assert eventually(lambda: 'UnmapNotify' in (px.path / 'xev').read_text(), 120), 'never hidden'
+            elif step[0] == '=':  # the panel the last key leads to is up: no key is typed ahead
+                assert px.wine(DRIVER, 'see', step[1:]).strip() == b'seen', f'no {step[1:]!r} in the wizard'
+            elif step.startswith('box '):
+                assert eventually(lambda: len(px.boxes()) >= int(step[4:]), 60), f'no {step}'
+            else:
+                px.xdotool('windowfocus', '--sync', win)
+                px.xdotool(*(['type', '--delay', '30', step[5:]] if step.startswith('type:')
+                             else ['key', '--clearmodifiers', step]))
+                time.sleep(0.3)  # pacing only
+    finally:
+        xev and xev.kill()
 
 
 @pytest.mark.parametrize('row', ROWS, ids=[r['seq'] + '-' + r['id'] for r in ROWS])
