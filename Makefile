@@ -1,5 +1,7 @@
 # Front door: `make demo` runs the main job under Wine; `make check` runs every test.
 # Both install what they need first (Debian packages, through scripts/install-deps.sh).
+# The recipes source bash scripts (scripts/wine-env.sh).
+SHELL := /bin/bash
 JOBS ?= 2
 BUILD ?= build
 APP_KEY ?= TSYPRO_3
@@ -28,11 +30,12 @@ win64: deps
 
 # The Windows build that Wine can run on this machine (see scripts/wine-env.sh).
 wintest: deps
-	@. scripts/wine-env.sh; if [ "$$TSY_WIN_ARCH" = win64 ]; then $(MAKE) --no-print-directory win64; fi
+	@. scripts/wine-env.sh && if [ "$$TSY_WIN_ARCH" = win64 ]; then $(MAKE) --no-print-directory win64; fi
 
 unit: native
 	@ctest --test-dir $(BUILD)/native --output-on-failure
 
+# The adapter tests (tests/win32) and the end-to-end table (tests/e2e) under Wine.
 wine-tests: win32 wintest
 	@scripts/run-wine-tests.sh
 
@@ -50,7 +53,13 @@ sanitize: deps
 valgrind: deps
 	@VALGRIND_BUILD=$(BUILD)/native JOBS=$(JOBS) tests/sanitize.sh valgrind
 
+# Ends with which Windows build the Wine part tested and the size of the tests against the code.
 check: unit fuzz-smoke wine-tests
+	@. scripts/wine-env.sh && if [ "$$TSY_WIN_ARCH" = win32 ]; then \
+	  echo "tested: 32-bit Update.exe in a 32-bit prefix"; else echo "tested: x86_64 build under wine64"; fi
+	@t=$$(git ls-files -z tests | xargs -0 cat | grep -cv '^\s*$$'); \
+	 s=$$(git ls-files -z src | xargs -0 cat | grep -cv '^\s*$$'); \
+	 echo "non-blank lines: tests/ $$t, src/ $$s, tests/src = $$(echo "scale=2; $$t / $$s" | bc)"
 
 # The performance budget (bench/run.sh): ratios against baselines measured in the same run.
 bench: native win32 wintest

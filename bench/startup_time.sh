@@ -8,7 +8,7 @@
 # Usage: bench/startup_time.sh [RUNS]   (default 5)
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-. "$ROOT/tests/e2e/wizard_lib.bash"
+. "$ROOT/scripts/kit-env.sh"
 
 RUNS=${1:-5}
 kit_ensure || { echo "no kit in $TSY_KIT"; exit 1; }

@@ -60,18 +60,25 @@ for code_ in "$PROD_PRO" "$DB_PRO" "$DB_PRO_UPDATE" "$PROD_LITE" "$DB_LITE" "$DB
 done
 
 section "Folders and files"
-for dir in 'C:\Program Files (x86)\Tessary Contact Management 3.0' \
-           'C:\Program Files (x86)\Tessary Contact Management' \
-           'C:\Program Files (x86)\Tessary Contact Management Lite' \
-           'C:\ProgramData\Tessary Data'; do
-  u=$(unix_path "$dir")
-  [ -d "$u" ] || continue
-  echo "  $dir"
-  (cd "$u" && find . -type f | sort | sed -e 's/^\.\//    /' -e 's/\//\\/g')
+# The program folder as a 32-bit program sees it: "Program Files (x86)" in a 64-bit prefix,
+# "Program Files" in a 32-bit one; the stand-ins land in the 32-bit system folder.
+for pf in 'C:\Program Files (x86)' 'C:\Program Files'; do
+  for dir in "$pf\Tessary Contact Management 3.0" "$pf\Tessary Contact Management" \
+             "$pf\Tessary Contact Management Lite"; do
+    u=$(unix_path "$dir")
+    [ -d "$u" ] || continue
+    echo "  $dir"
+    (cd "$u" && find . -type f | sort | sed -e 's/^\.\//    /' -e 's/\//\\/g')
+  done
 done
-echo "  C:\\windows\\syswow64 (stand-ins)"
+u=$(unix_path 'C:\ProgramData\Tessary Data')
+[ -d "$u" ] && echo '  C:\ProgramData\Tessary Data' &&
+  (cd "$u" && find . -type f | sort | sed -e 's/^\.\//    /' -e 's/\//\\/g')
+sys='C:\windows\syswow64'
+[ -d "$(unix_path "$sys")" ] || sys='C:\windows\system32'
+echo "  $sys (stand-ins)"
 for f in vezEdeRu.exe tsyemail.dll mscomm32.ocx; do
-  [ -f "$(unix_path "C:\\windows\\syswow64\\$f")" ] && echo "    $f"
+  [ -f "$(unix_path "$sys\\$f")" ] && echo "    $f"
 done
 
 section "Settings: HKCU\\Software\\VB and VBA Program Settings\\$TSY_APP_KEY\\StartUp"

@@ -20,10 +20,13 @@ have_cmd msiinfo                    || need+=(msitools)
 have_cmd Xvfb                       || need+=(xvfb)
 have_cmd xdotool                    || need+=(xdotool)
 have_cmd xwd                        || need+=(x11-apps)
+have_cmd xev                        || need+=(x11-utils)
 # The wizard's fonts: without them Wine draws every caption in a much wider face.
 have_pkg fonts-wine                 || need+=(fonts-wine)
 have_pkg fonts-liberation           || need+=(fonts-liberation)
 have_cmd python3                    || need+=(python3)
+# The end-to-end table under Wine (tests/e2e) is a pytest runner.
+have_cmd pytest-3                   || need+=(python3-pytest)
 have_cmd bc                         || need+=(bc)
 have_cmd valgrind                   || need+=(valgrind)
 have_cmd clang                      || need+=(clang)

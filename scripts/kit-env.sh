@@ -1,9 +1,11 @@
-# Sourced by scripts/demo.sh, the engine's end-to-end suites and bench/: the kit of the Windows
-# build that Wine runs here, a prefix with the kit copied into it, and ways to look inside.
+# Sourced (by bash) by scripts/demo.sh, scripts/screenshots.sh and bench/: the kit of the Windows
+# build that Wine runs here, a prefix with the kit copied into it, ways to look inside, and the
+# wizard window driven with the keyboard. The tests have their own runner (tests/e2e).
 #
 # Needs: scripts/wine-env.sh (sourced here). Sets TSY_KIT (the kit folder in the build tree).
-# Defines: kit_ensure, kit_prefix DIR, kit_run LINE, kit_state CODE, kit_settings, kit_reg KEY,
-#          kit_registered NAME, kit_service_log, kit_file PATH, display_start, display_stop.
+# Defines: kit_ensure, kit_prefix DIR, kit_run LINE, kit_state CODE, kit_reg KEY,
+#          kit_registered NAME, kit_log NAME, display_start, display_stop, started_commands,
+#          msgbox_texts, state_of, and the wiz_* functions.
 
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
@@ -72,9 +74,6 @@ kit_reg() {
     "$WINE" reg query "$1" /s 2>/dev/null | tr -d '\r'
   fi
 }
-
-# kit_setting KEY: the per-user setting of the build's application key, section StartUp.
-kit_setting() { kit_reg "HKCU\\Software\\VB and VBA Program Settings\\$TSY_APP_KEY\\StartUp" "$1"; }
 
 # kit_registered NAME: succeeds when the stand-in component NAME is registered.
 kit_registered() {
@@ -146,39 +145,90 @@ msgbox_texts() {
     sed -e 's/\\r/|/g' -e 's/\\\\/\\/g' -e 's/\\"/"/g'
 }
 
-# Assertions of the end-to-end suites: each prints one line; t_summary prints the totals and
-# returns non-zero when something failed.
-T_PASSED=0
-T_FAILED=0
-t_pass() { T_PASSED=$((T_PASSED + 1)); echo "  ok    $1"; }
-t_fail() { T_FAILED=$((T_FAILED + 1)); echo "  FAIL  $1${2:+ ($2)}"; }
-t_check() { local name=$1; shift; if "$@"; then t_pass "$name"; else t_fail "$name"; fi; }
-t_eq() { if [ "$2" = "$3" ]; then t_pass "$1"; else t_fail "$1" "expected [$3], got [$2]"; fi; }
-t_contains() {
-  if printf '%s\n' "$2" | grep -F -q -- "$3"; then t_pass "$1"; else t_fail "$1" "no [$3] in [$2]"; fi
-}
-t_lacks() {
-  if printf '%s\n' "$2" | grep -F -q -- "$3"; then t_fail "$1" "unexpected [$3]"; else t_pass "$1"; fi
-}
-t_summary() {
-  echo "$T_PASSED passed, $T_FAILED failed"
-  [ "$T_FAILED" -eq 0 ]
-}
-
-# wait_for SECONDS CMD...: polls CMD until it succeeds (the setup does not wait for regsvr32 and
-# the update service, so their effects may land just after it has ended).
-wait_for() {
-  local limit=$1 i
-  shift
-  for i in $(seq 1 $((limit * 4))); do "$@" && return 0; sleep 0.25; done
-  "$@"
-}
-
 # state_of CODE: the install state number alone.
 state_of() { kit_state "$1" | awk '{print $2}'; }
 
-# file_text 'C:\...': the file's text without carriage returns ("" when absent).
-file_text() { local f; f=$(unix_path "$1"); [ -f "$f" ] && tr -d '\r' <"$f"; return 0; }
-has_file() { [ -f "$(unix_path "$1")" ]; }
-lacks_file() { [ ! -e "$(unix_path "$1")" ]; }
-not_registered() { ! kit_registered "$1"; }
+# The wizard under Xvfb, driven as a user would, with the keyboard (scripts/screenshots.sh and
+# bench/startup_time.sh). Wine ignores synthetic key events sent to a window, so each key is
+# typed with XTEST after the wizard has been given the focus.
+WIZ_PID=
+WIZ_WINDOW=
+WIZ_TITLE='Tessary Contact Management (Install|Update) Wizard'
+
+# wiz_prefix DIR: kit_prefix, and Wine activates a window that gets the X focus (there is no
+# window manager on the private display); WIZ_DECORATED=1 has Wine draw the title bar itself.
+wiz_prefix() {
+  kit_prefix "$1"
+  "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N /f >/dev/null 2>&1
+  if [ "${WIZ_DECORATED:-0}" = 1 ]; then
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+  fi
+  "$WINESERVER" -w
+}
+
+# wiz_start LINE: starts a command line from C:\Kit in the background; its exit code, read inside
+# Wine, lands in $WIZ_OUT/out ("exit=N").
+wiz_start() {
+  local bat="$WINEPREFIX/drive_c/tsy_wizard_run.bat"
+  WIZ_OUT=${WIZ_OUT:-$(mktemp -d /tmp/tsy-wizard.XXXXXX)}
+  printf '@echo off\r\ncd /d C:\\Kit\r\nstart "" /wait %s\r\necho exit=%%ERRORLEVEL%%\r\n' "$1" >"$bat"
+  ( timeout "${WIZ_TIMEOUT:-300}" "$WINE" cmd /c 'C:\tsy_wizard_run.bat' >"$WIZ_OUT/out" 2>/dev/null ) &
+  WIZ_PID=$!
+  WIZ_WINDOW=
+}
+
+# wiz_window [SECONDS]: waits for the visible wizard window; sets WIZ_WINDOW.
+wiz_window() {
+  local i w
+  for i in $(seq 1 $((${1:-60} * 10))); do
+    w=$(xdotool search --onlyvisible --name "$WIZ_TITLE" 2>/dev/null | head -n1)
+    if [ -n "$w" ]; then WIZ_WINDOW=$w; sleep 0.5; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# wiz_hidden [SECONDS]: waits until no wizard window is visible (the engine runs, or it closed).
+wiz_hidden() {
+  local i
+  for i in $(seq 1 $((${1:-20} * 10))); do
+    xdotool search --onlyvisible --name "$WIZ_TITLE" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# wiz_key KEY...: focuses the wizard window and types the keys, one after the other.
+wiz_key() {
+  local k
+  [ -n "$WIZ_WINDOW" ] || return 1
+  for k in "$@"; do
+    xdotool windowfocus --sync "$WIZ_WINDOW" >/dev/null 2>&1
+    xdotool key --clearmodifiers "$k"
+    sleep 0.6
+  done
+}
+
+# wiz_wait [SECONDS]: waits for the started program to end; sets WIZ_EXIT.
+wiz_wait() {
+  local i
+  WIZ_EXIT=
+  for i in $(seq 1 $((${1:-60} * 10))); do
+    if ! kill -0 "$WIZ_PID" 2>/dev/null; then
+      WIZ_EXIT=$(tr -d '\r' <"$WIZ_OUT/out" | sed -n 's/^exit=//p' | tail -n1)
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# wiz_shot FILE.png: the wizard window as it is on the screen (ImageMagick's import).
+wiz_shot() { [ -n "$WIZ_WINDOW" ] && import -window "$WIZ_WINDOW" "$1"; }
+
+# wiz_end: ends what was started (the program, Wine, the display).
+wiz_end() {
+  [ -n "$WIZ_PID" ] && kill "$WIZ_PID" 2>/dev/null
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  display_stop
+}

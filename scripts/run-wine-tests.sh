@@ -1,30 +1,42 @@
 #!/usr/bin/env bash
-# Runs the adapter tests and the end-to-end suites under Wine, each in a fresh prefix.
-set -euo pipefail
+# The Wine part of `make check`, against the Windows build that scripts/wine-env.sh picks for
+# this machine: the adapter tests (tests/win32) and the end-to-end table (tests/e2e), both in
+# copies of one freshly booted prefix.
+#   scripts/run-wine-tests.sh              everything
+#   scripts/run-wine-tests.sh -k wizard    only the end-to-end table, with these pytest arguments
+#                                          (reusing the booted prefix of the last run)
+set -uo pipefail
 . "$(dirname "$0")/wine-env.sh"
+export TSY_E2E_TMP=${TSY_E2E_TMP:-/tmp/tsy-e2e} PYTHONDONTWRITEBYTECODE=1
+e2e=(pytest-3 -p no:cacheprovider -q --tb=short "$TSY_ROOT/tests/e2e")
+[ $# -gt 0 ] && exec "${e2e[@]}" "$@"
+base=$TSY_E2E_TMP/base-$TSY_WIN_ARCH
 echo "wine tests: $TSY_WIN_ARCH build in $TSY_WIN_BUILD"
 fail=0
-if [ -f "$TSY_WIN_BUILD/win32_tests.exe" ]; then
-  # The adapter tests open real dialogs: they get a private X display, and their stand-ins
-  # (tsy_probe.exe, tsy_probe.msi) beside them. They run once at the drive root (own folder
-  # "C:\") and the run-time cases once more from a folder below it.
-  start_xvfb
-  new_prefix /tmp/tsy-wine-adapters
-  drive="$WINEPREFIX/drive_c"
-  mkdir -p "$drive/Kit"
-  for f in win32_tests.exe tsy_probe.exe tsy_probe.msi; do
-    cp "$TSY_WIN_BUILD/$f" "$drive/"
-    cp "$TSY_WIN_BUILD/$f" "$drive/Kit/"
-  done
-  if ! (cd "$drive" && timeout 600 "$WINE" 'C:\win32_tests.exe' 2>/dev/null | tr -d '\r'); then fail=1; fi
-  if ! (cd "$drive/Kit" && timeout 120 "$WINE" 'C:\Kit\win32_tests.exe' --gtest_filter='Win32Runtime.*' \
-          2>/dev/null | tr -d '\r'); then fail=1; fi
-  end_prefix
-  stop_xvfb
-fi
-for suite in "$TSY_ROOT"/tests/e2e/*.sh; do
-  [ -e "$suite" ] || continue
-  echo "== $(basename "$suite")"
-  if ! bash "$suite"; then echo "FAILED: $(basename "$suite")"; fail=1; fi
+
+# The prefix the end-to-end runner copies for each sequence of rows. Xvfb runs without a window
+# manager: Wine is told to activate the window that gets the X input focus.
+new_prefix "$base"
+"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N /f >/dev/null 2>&1
+"$WINESERVER" -w
+
+# The adapter tests open real dialogs: they get a private X display, and their stand-ins
+# (tsy_probe.exe, tsy_probe.msi) beside them. They run once at the drive root (own folder "C:\")
+# and the run-time cases once more from a folder below it.
+start_xvfb
+export WINEPREFIX=$TSY_E2E_TMP/adapters
+rm -rf "$WINEPREFIX" && cp -a "$base" "$WINEPREFIX"
+drive="$WINEPREFIX/drive_c"
+mkdir -p "$drive/Kit"
+for f in win32_tests.exe tsy_probe.exe tsy_probe.msi; do
+  cp "$TSY_WIN_BUILD/$f" "$drive/" && cp "$TSY_WIN_BUILD/$f" "$drive/Kit/"
 done
+(cd "$drive" && timeout 600 "$WINE" 'C:\win32_tests.exe' 2>/dev/null | tr -d '\r') || fail=1
+(cd "$drive/Kit" && timeout 120 "$WINE" 'C:\Kit\win32_tests.exe' --gtest_filter='Win32Runtime.*' \
+   2>/dev/null | tr -d '\r') || fail=1
+end_prefix
+stop_xvfb
+rm -rf "$WINEPREFIX"
+
+"${e2e[@]}" || fail=1
 exit $fail

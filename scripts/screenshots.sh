@@ -10,7 +10,7 @@
 #
 # Usage: scripts/screenshots.sh [OUTPUT_FOLDER]   (default docs/screenshots)
 set -uo pipefail
-. "$(dirname "$0")/../tests/e2e/wizard_lib.bash"
+. "$(dirname "$0")/kit-env.sh"
 
 OUT=$(cd "$(dirname "$0")/.." && pwd)/docs/screenshots
 [ $# -gt 0 ] && OUT=$1

@@ -1,4 +1,4 @@
-# Sourced by the Wine scripts. Picks the Wine loader and the Windows build to run under it:
+# Sourced (by bash) by the Wine scripts and the end-to-end runner. Picks the Wine loader and the Windows build to run under it:
 # the 32-bit program where this machine can run 32-bit code, and otherwise the same sources
 # built for x86_64 under wine64 (some virtual machines run 64-bit user code only; there the
 # 32-bit loader fails with "Exec format error").
@@ -36,21 +36,6 @@ new_prefix() {
 
 end_prefix() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
-}
-
-# winrun CMD...: runs a Windows command line through cmd and prints its exit code as the last
-# line ("exit=N"), read inside Wine so that codes above 255 survive.
-winrun() {
-  "$WINE" cmd /c "$* & echo exit=%ERRORLEVEL%" 2>/dev/null | tr -d '\r'
-}
-
-# winbat LINE: runs one Windows command line from a batch file inside the prefix and prints its
-# exit code as the last line ("exit=N"). Unlike winrun, the line reaches cmd exactly as written
-# (embedded quotes intact), and ERRORLEVEL is read after the command has ended.
-winbat() {
-  local bat="$WINEPREFIX/drive_c/tsy_run.bat"
-  printf '@echo off\r\n%s\r\necho exit=%%ERRORLEVEL%%\r\n' "$1" >"$bat"
-  "$WINE" cmd /c 'C:\tsy_run.bat' 2>/dev/null | tr -d '\r'
 }
 
 # start_xvfb: a private X display for the windows of one suite (sets DISPLAY, TSY_XVFB_PID).

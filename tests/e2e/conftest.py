@@ -1,0 +1,124 @@
+# Machinery of the end-to-end table: one private Xvfb display and one booted Wine prefix for the
+# whole run, a copy of that prefix per sequence of rows, and the in-Wine driver (driver.cpp) that
+# starts the setup, answers its message boxes and reads what Windows reports. Started by
+# scripts/run-wine-tests.sh (which picks the Windows build and sets WINE, TSY_WIN_BUILD, ...).
+import os
+import pathlib
+import shutil
+import subprocess
+import tempfile
+import time
+
+import pytest
+
+WINE, WINESERVER = os.environ['WINE'], os.environ['WINESERVER']
+BUILD = pathlib.Path(os.environ['TSY_WIN_BUILD'])
+TMP = pathlib.Path(os.environ.get('TSY_E2E_TMP', '/tmp/tsy-e2e'))
+DRIVER = r'C:\e2e\driver.exe'
+
+
+def eventually(cond, limit=30):  # polls cond: True once it holds, False when the limit has passed
+    end = time.monotonic() + limit
+    while not cond() and time.monotonic() < end:
+        time.sleep(0.1)
+    return bool(cond())
+
+
+class Prefix:
+    def __init__(self, path, env):
+        self.path, self.drive = path, path / 'drive_c'
+        self.env = dict(env, WINEPREFIX=str(path))
+        self.f = {}
+
+    def unix(self, win):
+        """The Linux path of C:\\..., each existing part matched regardless of case, as Wine does."""
+        p = self.drive
+        for part in filter(None, win[3:].split('\\')):
+            hit = [c for c in os.listdir(p) if c.lower() == part.lower()] if p.is_dir() else []
+            p = p / (part if part in hit or not hit else hit[0])
+        return p
+
+    def wine(self, *args, timeout=120):
+        # Output through a file, not a pipe: Wine's services started on the way keep a pipe open.
+        with tempfile.TemporaryFile() as out:
+            subprocess.run([WINE, *args], env=self.env, stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+            out.seek(0)
+            return out.read()
+
+    def look(self, *items):
+        out = self.wine(DRIVER, 'look', *items).decode('utf-8', 'replace')
+        return {k: v[1:] if v[:1] == '=' else None
+                for k, v in (r.split('\x1f', 1) for r in out.split('\x1e') if '\x1f' in r)}
+
+    def start(self, cmd, folder=r'C:\Kit', answers='', close_on=''):
+        (self.drive / 'e2e' / 'boxes').unlink(missing_ok=True)
+        with open(self.path / 'driver.out', 'wb') as out:
+            return subprocess.Popen([WINE, DRIVER, 'run', folder, r'C:\e2e\boxes', answers, close_on, cmd],
+                                    env=self.env, stdout=out, stderr=subprocess.DEVNULL)
+
+    def boxes(self):
+        f = self.drive / 'e2e' / 'boxes'
+        data = f.read_bytes().decode('utf-8', 'replace') if f.exists() else ''
+        return [tuple(r.split('\x1f', 1)) for r in data.split('\x1e') if '\x1f' in r]
+
+    def xdotool(self, *args):
+        return subprocess.run(['xdotool', *args], env=self.env, capture_output=True, text=True, timeout=60).stdout
+
+    def visible(self, title):
+        return (self.xdotool('search', '--onlyvisible', '--name', title).split() or [None])[0]
+
+    def end(self):
+        subprocess.run([WINESERVER, '-k'], env=self.env, capture_output=True)
+
+
+class World:
+    """The display, the booted base prefix, and the prefix of the sequence now running."""
+
+    def __init__(self):
+        TMP.mkdir(parents=True, exist_ok=True)
+        r, w = os.pipe()
+        self.xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(w), '-screen', '0', '1024x768x24',
+                                      '-nolisten', 'tcp'], pass_fds=[w], stderr=subprocess.DEVNULL)
+        os.close(w)
+        display = os.read(r, 16).decode().strip()  # written once the server takes clients
+        env = dict(os.environ, DISPLAY=':' + display, LANG='C.UTF-8', LC_ALL='C.UTF-8')
+        self.base = Prefix(TMP / ('base-' + os.environ['TSY_WIN_ARCH']), env)
+        if not (self.base.path / 'system.reg').exists():
+            self.base.wine('wineboot', '-i', timeout=300)
+            # No window manager on the display: Wine activates a window given the X focus.
+            self.base.wine('reg', 'add', r'HKCU\Software\Wine\X11 Driver', '/v', 'UseTakeFocus',
+                           '/d', 'N', '/f')
+            subprocess.run([WINESERVER, '-w'], env=self.base.env)
+        self.seq, self.px = None, None
+
+    def prefix(self, seq):
+        if seq != self.seq:
+            self.close_prefix()
+            px = Prefix(TMP / seq, self.base.env)
+            shutil.rmtree(px.path, ignore_errors=True)
+            subprocess.run(['cp', '-a', str(self.base.path), str(px.path)], check=True)
+            shutil.copytree(BUILD / 'kit', px.drive / 'Kit')
+            (px.drive / 'e2e').mkdir()
+            shutil.copy(BUILD / 'e2e' / 'driver.exe', px.drive / 'e2e')
+            # One server for the whole sequence: each run then starts in a fraction of a second.
+            subprocess.run([WINESERVER, '-p'], env=px.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            out = px.wine(DRIVER, 'folders').decode()
+            px.f = dict(v.split('=', 1) for v in out.splitlines() if '=' in v)
+            px.f.update(kit=r'C:\Kit', app=px.f['pf'] + r'\Tessary Contact Management',
+                        data=px.f['appdata'] + r'\Tessary Data')
+            self.seq, self.px = seq, px
+        return self.px
+
+    def close_prefix(self):
+        if self.px:
+            self.px.end()
+            subprocess.run(['chattr', '-R', '-i', str(self.px.path)], capture_output=True)
+            shutil.rmtree(self.px.path, ignore_errors=True)
+
+
+@pytest.fixture(scope='session')
+def world():
+    w = World()
+    yield w
+    w.close_prefix()
+    w.xvfb.terminate()

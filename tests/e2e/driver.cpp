@@ -1,0 +1,187 @@
+// In-Wine helper of the end-to-end runner (test_e2e.py). Records are "key US value RS".
+//   folders        the folders the setup derives its paths from ("name=path" lines)
+//   look ITEM...   "{product code}": its install state; "HKxx\key>value": the value ('!': absent)
+//   see TEXT       waits for the wizard to show a control captioned TEXT
+//   run DIR OUT ANSWERS CLOSEON CMDLINE   see run() below
+// Under another name (planted as msiexec.exe...) it leaves "<its path>.ran"; built as a DLL it
+// leaves "<its path>.dynamic" when loaded at run time.
+#include <windows.h>
+#include <msi.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+void mark(HMODULE self, const wchar_t* suffix) {
+    wchar_t path[MAX_PATH + 16] = {};
+    if (GetModuleFileNameW(self, path, MAX_PATH) < MAX_PATH)
+        CloseHandle(CreateFileW(lstrcatW(path, suffix), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+}
+
+}  // namespace
+
+#ifdef TSY_PLANTED_DLL
+// Wine's user32 imports version.dll, so a load at process start (reserved != null) is no finding.
+BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) mark(self, reserved ? L".static" : L".dynamic");
+    return TRUE;
+}
+#else
+
+namespace {
+
+std::string utf8(const std::wstring& w) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr);
+    std::string s(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+std::wstring shellFolder(int csidl) {
+    wchar_t buf[MAX_PATH + 1] = {};
+    return SHGetSpecialFolderPathW(nullptr, buf, csidl, FALSE) ? buf : L"";
+}
+
+// The same lookups, with the same fallbacks, as the setup's start-up makes them.
+void folders() {
+    wchar_t buf[MAX_PATH + 1] = {};
+    auto put = [](const char* name, const std::wstring& path) { std::printf("%s=%s\n", name, utf8(path).c_str()); };
+    std::wstring pf = shellFolder(CSIDL_PROGRAM_FILESX86), sys32 = shellFolder(CSIDL_SYSTEMX86);
+    GetSystemDirectoryW(buf, MAX_PATH);
+    put("pf", pf.empty() ? shellFolder(CSIDL_PROGRAM_FILES) : pf);
+    put("sys", sys32.empty() ? buf : sys32);
+    put("win", buf);
+    SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, buf);
+    put("appdata", buf);
+    DWORD n = GetTempPathW(MAX_PATH, buf);
+    put("temp", std::wstring(buf, n && buf[n - 1] == L'\\' ? n - 1 : n));
+}
+
+void look(const std::wstring& item) {
+    std::wstring value, key = item.substr(5, item.find(L'>') - 5), name = item.substr(item.find(L'>') + 1);
+    bool found = item[0] == L'{';
+    if (found) value = std::to_wstring(MsiQueryProductStateW(item.c_str()));
+    // The stand-ins are built like the setup (32-bit, or 64-bit for wine64) and register in their
+    // own view of the registry.
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        HKEY h, root = item.rfind(L"HKCU\\", 0) == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        DWORD size = 0;
+        if (found || RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &h) != 0) continue;
+        if ((found = RegQueryValueExW(h, name.c_str(), nullptr, nullptr, nullptr, &size) == 0)) {
+            value.resize(size / 2 + 1);
+            RegQueryValueExW(h, name.c_str(), nullptr, nullptr, (BYTE*)value.data(), &size);
+            value.resize(wcsnlen(value.c_str(), size / 2));
+        }
+        RegCloseKey(h);
+    }
+    std::printf("%s\x1f%s%s\x1e", utf8(item).c_str(), found ? "=" : "!", utf8(value).c_str());
+}
+
+BOOL CALLBACK collectBoxes(HWND h, LPARAM boxes) {
+    wchar_t cls[16] = {};
+    DWORD pid = 0;
+    GetClassNameW(h, cls, 16), GetWindowThreadProcessId(h, &pid);
+    if (pid != GetCurrentProcessId() && IsWindowVisible(h) && !lstrcmpW(cls, L"#32770"))
+        reinterpret_cast<std::vector<HWND>*>(boxes)->push_back(h);
+    return TRUE;
+}
+
+int buttonId(wchar_t answer, HWND box) {
+    const wchar_t* ids = L" oc   yn";  // IDOK 1, IDCANCEL 2, IDYES 6, IDNO 7
+    if (answer && wcschr(ids + 1, answer)) return (int)(wcschr(ids + 1, answer) - ids);
+    DWORD_PTR def = 0;
+    SendMessageTimeoutW(box, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 5000, &def);
+    return HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
+}
+
+// Starts CMDLINE in DIR and answers each message box of another process once (ANSWERS: a letter
+// a box, y/n/o/c, then the default button); each box, once gone, is appended to OUT as a record
+// (title, text); prints "exit=<code>". A box whose text holds CLOSEON gets a WM_CLOSE posted to
+// the wizard window first.
+int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wstring closeOn,
+        std::wstring cmd) {
+    FILE* rec = _wfopen(out, L"ab");
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    // Without an application name the search takes our current folder: make it the setup's.
+    SetCurrentDirectoryW(dir);
+    if (!rec || !CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir, &si, &pi)) {
+        std::printf("exit=not started (%lu)\n", GetLastError());
+        return 3;
+    }
+    std::vector<std::pair<HWND, std::string>> answered;  // each record written once its box is gone
+    auto flush = [&](bool all) {
+        for (auto& [box, record] : answered)
+            if (!record.empty() && (all || !IsWindow(box))) std::fputs(record.c_str(), rec), record.clear();
+        std::fflush(rec);
+    };
+    DWORD waited = 0;
+    for (; WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT; waited += 50) {
+        if (waited > 600000) TerminateProcess(pi.hProcess, 0xDEAD);
+        std::vector<HWND> boxes;
+        EnumWindows(collectBoxes, reinterpret_cast<LPARAM>(&boxes));
+        for (HWND box : boxes) {
+            bool seen = false;
+            for (auto& a : answered) seen |= a.first == box;
+            std::vector<wchar_t> text(65536, L'\0'), title(1024, L'\0');
+            if (seen || !GetDlgItemTextW(box, 0xFFFF, text.data(), (int)text.size())) continue;
+            GetWindowTextW(box, title.data(), (int)title.size());
+            if (!closeOn.empty() && wcsstr(text.data(), closeOn.c_str())) {
+                PostMessageW(FindWindowW(L"TsyWizardForm", nullptr), WM_CLOSE, 0, 0);
+                closeOn.clear();
+            }
+            int id = buttonId(*answers, box);
+            answers += *answers ? 1 : 0;
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(box, id));
+            answered.push_back({box, utf8(title.data()) + "\x1f" + utf8(text.data()) + "\x1e"});
+        }
+        flush(false);
+    }
+    flush(true);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    std::printf("exit=%lu\n", code);
+    return 0;
+}
+
+struct Seek { const wchar_t* text; bool seen; };
+
+BOOL CALLBACK seekControl(HWND c, LPARAM p) {
+    wchar_t t[256] = {};
+    GetWindowTextW(c, t, 256);
+    auto* s = reinterpret_cast<Seek*>(p);
+    s->seen |= IsWindowVisible(c) && !lstrcmpW(t, s->text);
+    return TRUE;
+}
+
+// Waits for the wizard to show a control captioned TEXT: the panel a key leads to is up.
+void see(const wchar_t* text) {
+    Seek seek{text, false};
+    for (int i = 0; i < 1200 && !seek.seen; ++i, Sleep(50))
+        EnumChildWindows(FindWindowW(L"TsyWizardForm", nullptr), seekControl, reinterpret_cast<LPARAM>(&seek));
+    std::printf(seek.seen ? "seen\n" : "not seen\n");
+}
+
+}  // namespace
+
+int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    wchar_t self[MAX_PATH + 1] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (lstrcmpiW(wcsrchr(self, L'\\') + 1, L"driver.exe")) return mark(nullptr, L".ran"), 0;
+    std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"folders") folders();
+    else if (command == L"see" && argc == 3) see(argv[2]);
+    else if (command == L"look") for (int i = 2; i < argc; ++i) look(argv[i]);
+    else if (command == L"run" && argc == 7)
+        return run(argv[2], argv[3], argv[4], argv[5], argv[6]);
+    else return 2;
+    return 0;
+}
+#endif

@@ -1,0 +1,298 @@
+# The real kit under Wine, one row a run of the setup: arrange, command line or wizard keys, what Windows and the
+# setup show. Rows of a sequence run in order in one prefix; {app}, {sys}, {win}, {data}... are read from it.
+import os
+import re
+import shutil
+import subprocess
+import time
+
+import pytest
+from conftest import BUILD, DRIVER, eventually
+
+P, DB, DBU = ('{9F8C9A12-6868-44D8-B9CE-12E403B3BD63}', '{D20CF633-A2EE-42F9-84DB-D1FA05CF8C42}',
+              '{91204651-EA8A-40F3-B15C-93B864B7FF1B}')
+SETTINGS = r'HKCU\Software\VB and VBA Program Settings\TSYPRO_3\StartUp'
+WIZARD = 'Tessary Contact Management (Install|Update) Wizard'
+T = r'{data}\Documents\Templates'
+EDGE = 'C:\\Edge' + '\\folder-abcdefghijklmnopq' * 9 + '\\' + 'x' * 12  # Update.exe fits MAX_PATH, packages not
+LONG = {'AppPath': 'C:\\' + 'a' * 9997, 'DBPath': 'C:\\' + 'd' * 9989 + '\\MainDB\\'}
+CONTROL = {'AppPath': 'C:\\TSY\tTab\x01\x1b\r\nNext', 'DBPath': 'C:\\Data\x07\x08\\MainDB\\'}
+# A 3.0 customer's templates, each holding its own name; every category has a "rev30_" twin of one
+# file already, so that file takes the next free name. Name after the run: the file it must be.
+FIRST = [('Envelopes', 'Business 10.env'), ('Labels', 'Address Labels (8160).lbl'),
+         ('Reports', 'Activity by Contact.rpt')]
+TWINS = {r'Reports\rev30_Phone List by Contact.rpt': r'Reports\Phone List by Contact.rpt',
+         r'Reports\My Own Report.rpt': r'Reports\My Own Report.rpt'}
+for c, n in FIRST:
+    TWINS.update({f'{c}\\rev30_(2) {n}': f'{c}\\{n}', f'{c}\\rev30_{n}': f'{c}\\rev30_{n}'})
+
+
+def unable(path, setup='Setup'):
+    return (f'SYS_Install: Unable to open installation package: \r{path}\r\rNOTE: The installation '
+            f'file must be in the same directory as this setup program ({setup}).\r')
+
+
+def failed(path, code):
+    return f'Windows Installer could not complete the installation of:\r{path}\r(error {code})'
+
+
+def msi(op, pkg, target, props='ALLUSERS=2  ', ui=' /qn'):
+    return f'msiexec.exe {op} "{{kit}}\\{pkg}"{props}TARGETDIR="{target}"{ui}'
+
+
+BAD_FOLDER = ("Sorry, certain characters like '  |  ' are not allowed\r / \\ : * ? \" < > | are not "
+              "allowed in Windows Folder Names\r\rPlease enter a valid folder name\r\r")
+HELP = ('Parameter:x\rSorry this is not a valid Parameter.\r\rAvailable Parameters\r\rUpdate [Repair] [Program] [DB] '
+        '[OL]\r\rREPAIR\tRepair previous installation\rREMOVE\tRemove Program installation\rPROGRAM\tInstall/Repair/'
+        'Remove Main Tessary Program\rDB\tInstall/Repair/Remove Tessary Database\rOL\tSetup MS Outlook Office '
+        'Interface\rS\tSilent operation (no user prompting)\r')
+CUSTOMER = {r'{data}\MainDB\My Contacts.tdb': 'customer data\r\n'}
+QUESTION = 'Run as Full Install (no = run as update)?'
+QUOTE_APP, QUOTE_DB = r'C:\Program Files\TSY" /qn TARGETDIR="C:\Elsewhere', r'C:\Data" /qn TARGETDIR="C:\Elsewhere\MainDB' '\\'
+DB_NEW = 'C:\\New\\Chain\\Data\\MainDB\\'
+PKG, DB_PKG = r'{kit}\tsy3p.msi', r'{kit}\tsy3db.msi'
+CONF, FOLDERS, DONE = '= Configuration Options ', '=Install &Program Files:', '= Installation Completed '
+REG = r'HKLM\Software\Morvane Software\Registered' + '\\'
+
+ROWS = [
+    # --- silent runs, one after the other, with programs and DLLs planted beside the setup -------
+    dict(id='install', seq='silent', do=[('plant',)], cmd='Setup.exe S PROGRAM DB OL', exit=0,
+         states={P: 5, DB: 5}, settings={'DBPath': r'{data}\MainDB' + '\\', 'EmailForm': '12', 'Ver': '3.3.0'},
+         started=[msi('/I', 'tsy3p.msi', '{app}'), msi('/I', 'tsy3db.msi', '{appdata}'),
+                  r'{win}\regsvr32.exe /s {sys}\mscomm32.ocx', r'{win}\regsvr32.exe /s {sys}\tsyemail.dll'],
+         log=[r'Program file: {win}\msiexec.exe'], never=['vezEdeRu'],
+         files=[r'{app}\tsy3.exe', r'{sys}\vezEdeRu.exe', r'{sys}\tsyemail.dll', r'{sys}\mscomm32.ocx',
+                r'{data}\MainDB\Contacts.tdb', T + r'\Labels\Address Labels (8160).lbl'],
+         registered={'tsyemail.dll': True, 'mscomm32.ocx': True}),
+    dict(id='repair', seq='silent', do=[('write', CUSTOMER)], cmd='Setup.exe S REPAIR PROGRAM DB',
+         exit=1603, states={P: 5, DB: 5}, service=['-u', '-i'],
+         started=[r'{sys}\vezEdeRu.exe -u', msi('/famus', 'tsy3p.msi', '{app}', ' '),
+                  msi('/famu', 'tsy3db.msi', '{appdata}', ' '), r'{sys}\vezEdeRu.exe -i'],
+         boxes=[failed(PKG, 1605), failed(DB_PKG, 1605)]),
+    dict(id='update', seq='silent', cmd='Update.exe S PROGRAM DB', exit=1603, states={DBU: 5},
+         started=[msi('/famus', 'tsy3p_update.msi', '{app}', ' '), msi('/I', 'tsy3db_update.msi', '{appdata}')],
+         boxes=[failed(r'{kit}\tsy3p_update.msi', 1605)], service=['-u', '-i', '-u', '-i'],
+         files=[r'{data}\MainDB\Update 3.3.0.sql', r'{data}\MainDB\Contacts.tdb'], text=CUSTOMER,
+         settings={'DBPath': r'{data}\MainDB' + '\\'}),
+    dict(id='remove', seq='silent', cmd='Setup.exe S REMOVE PROGRAM DB', exit=0, states={P: -1, DB: -1},
+         started=[msi('/x', 'tsy3p.msi', '{app}', 'REMOVE=ALL  '), r'{win}\regsvr32.exe /s /u {sys}\tsyemail.dll',
+                  msi('/x', 'tsy3db.msi', '{appdata}', 'REMOVE=ALL REINSTALLMODE=aums  ')],
+         service=['-u', '-i', '-u', '-i', '-u'], text=CUSTOMER,
+         gone=[r'{app}\tsy3.exe', r'{data}\MainDB\Contacts.tdb']),
+    dict(id='update-remove-db', seq='silent', cmd='Update.exe S REMOVE DB', exit=0, states={DBU: -1}, text=CUSTOMER),
+    dict(id='log-hard-link', seq='silent', do=[('link', r'{temp}\TSY Setup.log', r'{temp}\elsewhere.txt')],
+         cmd='Setup.exe S REMOVE PROGRAM DB', exit=0, undo=[('rm', r'{temp}\TSY Setup.log')],
+         text={r'{temp}\elsewhere.txt': 'not the log\r\n', r'{temp}\TSY Setup.log': 'not the log\r\n'}),
+    dict(id='cyrillic-folder', seq='silent', do=[('kit', 'C:\\Тест\\Kit')], dir='C:\\Тест\\Kit',
+         cmd='Setup.exe S PROGRAM DB', exit=0, states={P: 5, DB: 5}, log=['Program: C:\\Тест\\Kit\\Setup.exe']),
+    # --- refusals and failures: each row leaves the prefix as it found it ------------------------
+    dict(id='hidden-package', seq='refusals', do=[('hide', PKG, 1)], undo=[('hide', PKG, 0)],
+         cmd='Setup.exe S PROGRAM DB OL', exit=1603, boxes=[unable(PKG)], never=['msiexec'],
+         states={P: -1}, settings={'Ver': None, 'DBPath': None}),
+    dict(id='truncated-package', seq='refusals', do=[('cut', DB_PKG)], undo=[('uncut', DB_PKG)],
+         cmd='Setup.exe S PROGRAM DB', exit=1603, started=[msi('/I', 'tsy3db.msi', '{appdata}')],
+         box_has=[DB_PKG], states={P: 5, DB: -1}),
+    dict(id='quote-in-AppPath', seq='refusals', do=[('set', {'AppPath': QUOTE_APP, 'DBPath': r'{data}\MainDB' + '\\'})],
+         cmd='Setup.exe S PROGRAM DB', exit=1603, never=['msiexec'], states={P: -1, DB: -1}, gone=[r'C:\Elsewhere'],
+         boxes=['SYS_Install: A folder or file name cannot contain the quote character ("):\r' + QUOTE_APP + '\r\r'
+                'Nothing was installed from this package. Please choose another folder and run the setup again.\r']),
+    dict(id='quote-in-DBPath', seq='refusals', do=[('set', {'AppPath': '{app}', 'DBPath': QUOTE_DB})],
+         cmd='Setup.exe S PROGRAM DB', exit=1603, started=[msi('/I', 'tsy3p.msi', '{app}')],
+         never=['tsy3db.msi', 'Elsewhere'], box_has=['cannot contain the quote character'],
+         states={DB: -1}, settings={'DBPath': QUOTE_DB}, gone=[r'C:\Elsewhere']),
+    dict(id='settings-10000-characters', seq='refusals', do=[('set', LONG)], cmd='Setup.exe S PROGRAM DB',
+         exit=1603, box_has=[''], states={P: -1, DB: -1}, settings={'Ver': None}),
+    dict(id='settings-control-characters', seq='refusals', do=[('set', CONTROL)], cmd='Setup.exe S PROGRAM DB',
+         exit=1603, box_has=[''], states={P: -1, DB: -1}, gone=[r'C:\TSY*', r'C:\Data*']),
+    dict(id='wizard-odd-settings-Esc', seq='refusals', do=[('set', {**LONG, 'DBPath': CONTROL['DBPath']})],
+         keys=['win', 'Escape'], exit=1602, never=['msiexec'], states={P: -1, DB: -1}),
+    dict(id='locked-folder', seq='refusals', do=[('lock', r'C:\Locked', 1), ('set', {'AppPath': r'C:\Locked\TSY',
+         'DBPath': 'C:\\Locked\\Data\\MainDB\\'})], undo=[('lock', r'C:\Locked', 0)], cmd='Setup.exe S PROGRAM DB',
+         exit=1603, started=[msi('/I', 'tsy3p.msi', r'C:\Locked\TSY'), msi('/I', 'tsy3db.msi', r'C:\Locked\Data')],
+         box_has=[PKG, DB_PKG], states={P: -1, DB: -1}, settings={'Ver': None},
+         gone=[r'C:\Locked\TSY', r'C:\Locked\Data'], text={r'C:\Locked\readme.txt': 'kept\r\n'}),
+    dict(id='missing-parents', seq='refusals', do=[('set', {'AppPath': r'C:\New\Chain\TSY', 'DBPath': DB_NEW})],
+         cmd='Setup.exe S PROGRAM DB', exit=0, states={P: 5, DB: 5}, settings={'DBPath': DB_NEW},
+         files=[r'C:\New\Chain\TSY\tsy3.exe', r'C:\New\Chain\Data\Tessary Data\MainDB\Contacts.tdb']),
+    dict(id='no-drive', seq='refusals', do=[('set', {'AppPath': r'Q:\TSY', 'DBPath': 'Q:\\Data\\MainDB\\'})],
+         cmd='Setup.exe S PROGRAM DB', exit=1603, box_has=[PKG, DB_PKG],
+         states={P: -1, DB: -1}, settings={'Ver': None}),
+    dict(id='deep-folder', seq='refusals', do=[('kit', EDGE)], dir='C:\\', cmd=f'"{EDGE}\\Update.exe" S PROGRAM DB',
+         exit=1603, boxes=[unable(EDGE + r'\tsy3p_update.msi', 'Update')], log=[f'Program: {EDGE}\\Update.exe'],
+         never=['msiexec'], states={P: -1, DBU: -1}, files=[EDGE + r'\tsy3p_update.msi']),
+    dict(id='migration-with-twins', seq='refusals', do=[('set', {'Ver': '3.0.2'}), ('write', {
+         T + '\\' + f: '3.0 customer file ' + f + '\r\n' for f in TWINS.values()})], cmd='Setup.exe S DB',
+         exit=0, states={DB: 5}, text={T + '\\' + now: '3.0 customer file ' + f + '\r\n' for now, f in TWINS.items()},
+         log=[f'Rename {T}\\{c}\\{n} -> {T}\\{c}\\rev30_{n} (failed)' for c, n in FIRST],
+         files=[T + r'\Reports\Phone List by Company.rpt'], gone=[T + r'\*\rev30_rev30_*']),
+    dict(id='wrong-parameter', seq='refusals', cmd='Update.exe s x debug', exit=1639, boxes=[HELP],
+         titles=['TSY Setup 1.6.0'], never=['msiexec']),
+    # "TSY Setup.exe" asks first, and takes its packages from a Package folder (not there: told).
+    dict(id='TSY-Setup-No-is-update', seq='refusals', do=[('kit', r'C:\Mode')], dir=r'C:\Mode', answers='n',
+         cmd='"TSY Setup.exe" S PROGRAM', exit=1603,
+         boxes=[QUESTION, unable(r'C:\Mode\Package\tsy3p_update.msi', 'TSY Setup')]),
+    dict(id='TSY-Setup-Yes-is-install', seq='refusals', dir=r'C:\Mode', cmd='"TSY Setup.exe" S PROGRAM', exit=1603,
+         boxes=[QUESTION, unable(r'C:\Mode\Package\tsy3p.msi', 'TSY Setup')]),
+    dict(id='wizard-close-message-while-engine-runs', seq='refusals', do=[('cut', DB_PKG)],
+         undo=[('uncut', DB_PKG)], keys=['win', 'alt+s', CONF, 'Return'], close_on='could not complete',
+         exit=1603, box_has=[DB_PKG], states={P: 5, DB: -1}, settings={'Ver': '3.3.0'}),
+    # --- the wizard by keyboard: install menu, then maintenance -----------------------------------
+    dict(id='close-box', seq='wizard', keys=['win', 'alt+n', FOLDERS, 'alt+F4'], exit=1602, never=['msiexec'],
+         states={P: -1}),
+    # Network Install: the folders panel; the program box ticked twice keeps the focus, Tab selects its text.
+    dict(id='bad-folder', seq='wizard', keys=['win', 'alt+n', FOLDERS, 'alt+p', 'alt+p', 'Tab', 'type:C:\\Bad|Name',
+         'Return', 'box 1', 'Return', 'box 2', 'Escape'], exit=1602, boxes=[BAD_FOLDER, BAD_FOLDER],
+         never=['msiexec'], states={P: -1, DB: -1}),
+    dict(id='single-user', seq='wizard', keys=['win', 'alt+s', CONF, 'Return', 'hidden', DONE, 'Return'],
+         exit=0, states={P: 5, DB: 5}, files=[r'{app}\tsy3.exe'], settings={'EmailForm': '12'},
+         started=[msi('/I', 'tsy3p.msi', '{app}', ui=' /qb-'), msi('/I', 'tsy3db.msi', '{appdata}', ui=' /qb-')],
+         window='^Tessary Contact Management$', undo=[('wine', 'taskkill', '/im', 'tsy3.exe')]),
+    dict(id='repair', seq='wizard', keys=['win', 'alt+r', '= Repair Options ', 'Return', CONF, 'Return'],
+         exit=1603, started=[msi('/famus', 'tsy3p.msi', '{app}', ' ', ui=' /qb /norestart')], never=['tsy3db.msi'],
+         boxes=[failed(PKG, 1605)], states={P: 5}),
+    dict(id='configure', seq='wizard', do=[('wine', 'reg', 'delete', REG + 'tsyemail.dll', '/f')],
+         keys=['win', 'alt+c', CONF, 'Return'], exit=0, started=[r'{win}\regsvr32.exe /s {sys}\tsyemail.dll'],
+         never=['msiexec'], registered={'tsyemail.dll': True}),
+    dict(id='remove', seq='wizard', keys=['win', 'alt+v', '= Uninstall Options ', 'alt+d', 'Return', DONE, 'Return'],
+         exit=0, states={P: -1, DB: -1}, gone=[r'{app}\tsy3.exe']),
+    dict(id='network-database-only', seq='wizard',
+         keys=['win', 'alt+n', FOLDERS, 'alt+p', 'Tab', 'space', 'Return', DONE, 'alt+l', 'Return'],
+         exit=0, states={DB: 5, P: -1}, never=['tsy3p.msi']),
+]
+
+
+def sub(px, text):
+    return re.sub(r'\{([a-z]+)\}', lambda m: px.f.get(m.group(1), m.group(0)), text)
+
+
+def arrange(px, ops):
+    u = lambda p: px.unix(sub(px, p))
+    for op, *a in ops:
+        if op == 'plant':  # a download folder with more in it than the kit
+            for name in ('msiexec.exe', 'regsvr32.exe', 'vezEdeRu.exe', 'version.dll', 'comctl32.dll'):
+                shutil.copy(BUILD / 'e2e' / ('driver' + name[-4:]), px.drive / 'Kit' / name)
+            px.env['WINEDLLOVERRIDES'] = 'version,comctl32=n,b;' + px.env.get('WINEDLLOVERRIDES', '')
+        elif op == 'set':
+            rows = [f'"{k}"=hex(1):' + ','.join('%02x' % b for b in (sub(px, v) + '\0').encode('utf-16-le'))
+                    for k, v in a[0].items()]
+            text = '\r\n'.join(['Windows Registry Editor Version 5.00', '', '[HKEY_CURRENT_USER' + SETTINGS[4:] + ']',
+                                 *rows, ''])
+            (px.drive / 'e2e' / 'set.reg').write_bytes(b'\xff\xfe' + text.encode('utf-16-le'))
+            px.wine('reg', 'import', r'C:\e2e\set.reg')
+        elif op == 'write':
+            for path, text in a[0].items():
+                u(path).parent.mkdir(parents=True, exist_ok=True)
+                u(path).write_bytes(text.encode('latin-1'))
+        elif op == 'hide':  # where Wine keeps the DOS attributes
+            os.setxattr(u(a[0]), 'user.DOSATTRIB', b'0x2' if a[1] else b'0x0')
+        elif op == 'cut':  # the first half of a real package: the header is right, the rest gone
+            shutil.copy(u(a[0]), str(u(a[0])) + '.whole')
+            os.truncate(u(a[0]), os.path.getsize(u(a[0])) // 2)
+        elif op == 'uncut':
+            os.replace(str(u(a[0])) + '.whole', u(a[0]))
+        elif op == 'lock':  # Wine, like Windows, ignores a folder's read-only flag
+            if a[1]:
+                u(a[0]).mkdir(), (u(a[0]) / 'readme.txt').write_bytes(b'kept\r\n')
+            subprocess.run(['chattr', '+i' if a[1] else '-i', str(u(a[0]))], check=True)
+        elif op == 'kit':
+            u(a[0]).mkdir(parents=True, exist_ok=True)
+            for f in (px.drive / 'Kit').iterdir():
+                f.is_file() and shutil.copy(f, u(a[0]))
+        elif op == 'link':  # a hard link under the log's name, to a file of someone else's choosing
+            u(a[0]).unlink(missing_ok=True)
+            u(a[1]).write_bytes(b'not the log\r\n')
+            os.link(u(a[1]), u(a[0]))
+        elif op == 'rm':
+            u(a[0]).unlink()
+        elif op == 'wine':
+            px.wine(*a)
+        elif op == 'reset':  # what the row installed and saved, taken away for the next row
+            for code, state in px.look(P, DB, DBU).items():
+                state == '5' and px.wine('msiexec', '/x', code, '/qn', timeout=300)
+            px.wine('reg', 'delete', SETTINGS, '/f')
+
+
+def drive(px, proc, keys):
+    win = xev = None
+    try:
+        for step in keys:
+            if step == 'win':
+                assert eventually(lambda: px.visible(WIZARD) or proc.poll() is not None, 120) and proc.poll() is None
+                win = px.visible(WIZARD)
+                xev = xev or subprocess.Popen(['xev', '-id', win, '-event', 'structure'], env=px.env,
+                                              stdout=(px.path / 'xev').open('w'))
+            elif step == 'hidden':  # hiding is an X event: seen however short it was
+                assert eventually(lambda: 'UnmapNotify' in (px.path / 'xev').read_text(), 120), 'never hidden'
+            elif step[0] == '=':  # the panel the last key leads to is up: no key is typed ahead
+                assert px.wine(DRIVER, 'see', step[1:]).strip() == b'seen', f'no {step[1:]!r} in the wizard'
+            elif step.startswith('box '):
+                assert eventually(lambda: len(px.boxes()) >= int(step[4:]), 60), f'no {step}'
+            else:
+                px.xdotool('windowfocus', '--sync', win)
+                px.xdotool(*(['type', '--delay', '30', step[5:]] if step.startswith('type:')
+                             else ['key', '--clearmodifiers', step]))
+                time.sleep(0.3)  # pacing only
+    finally:
+        xev and xev.kill()
+
+
+@pytest.mark.parametrize('row', ROWS, ids=[r['seq'] + '-' + r['id'] for r in ROWS])
+def test_row(world, row):
+    px = world.prefix(row['seq'])
+    arrange(px, row.get('do', []))
+    log = px.unix(px.f['temp'] + r'\TSY Setup.log')
+    size = log.stat().st_size if log.exists() else 0
+    proc = px.start(sub(px, row.get('cmd', 'Setup.exe')), sub(px, row.get('dir', r'C:\Kit')),
+                    row.get('answers', ''), row.get('close_on', ''))
+    try:
+        drive(px, proc, row.get('keys', []))
+        proc.wait(timeout=300)
+        code = (px.path / 'driver.out').read_text().strip().replace('exit=', '')
+        check(px, row, code, px.boxes(), (log.read_bytes()[size:] if log.exists() else b'').decode('utf-8', 'replace'))
+    finally:
+        if proc.poll() is None:  # a run that did not end: everything in the prefix ends with it
+            proc.kill(), px.end()
+        arrange(px, row.get('undo', []) + [('reset',)] * (row['seq'] == 'refusals'))
+
+
+def check(px, row, code, boxes, log):
+    bad = []
+    want = lambda ok, what: ok or bad.append(what)
+    s = lambda x: sub(px, x)
+    texts = [t for _, t in boxes]
+    started = re.findall(r'^\S+ \S+  (?:Process|Shell open): ([^\r\n]*)', log, re.M)
+    want(code == str(row['exit']), f'exit code {code}, expected {row["exit"]}')
+    if 'box_has' not in row or 'boxes' in row:
+        want(texts == [s(b) for b in row.get('boxes', [])], f'message boxes {texts!r}')
+    for b in row.get('box_has', []):
+        want(texts and any(s(b) in t for t in texts), f'no message box with {s(b)!r}: {texts!r}')
+    want(row.get('titles', [t for t, _ in boxes]) == [t for t, _ in boxes], f'box titles {boxes!r}')
+    # Every msiexec.exe run that failed is told, naming its package and msiexec's own code.
+    for cmd, rc in re.findall(r'Process: (msiexec[^\r]*)(?:\r\n {8}[^\r]*)*?\r\n {8}Result: exit code (\d+)', log):
+        pkg = re.search(r'"([^"]+\.msi)"', cmd).group(1)
+        want(rc in ('0', '3010') or failed(pkg, rc) in texts, f'failure of {pkg} ({rc}) not told')
+    for line in row.get('started', []):
+        want(s(line) in started, f'not started: {s(line)!r}')
+    for part in row.get('never', []):
+        want(not any(s(part) in line for line in started), f'started: {s(part)!r}')
+    for part in row.get('log', []):
+        want(s(part) in log, f'not in the setup log: {s(part)!r}')
+    items = {c: str(v) for c, v in row.get('states', {}).items()}
+    items.update({SETTINGS + '>' + k: v and s(v) for k, v in row.get('settings', {}).items()})
+    got = px.look(*items) if items else {}
+    for k, v in items.items():
+        want(got.get(k) == v, f'{k}: {got.get(k)!r}, expected {v!r}')
+    for name, on in row.get('registered', {}).items():
+        key = REG + name + '>Path'
+        want(eventually(lambda: (px.look(key)[key] is not None) == on), f'{name} registered: {not on}')
+    service = px.unix(px.f['appdata'] + r'\Morvane Software\vezEdeRu.log')
+    lines = lambda: re.findall(r'\tvezEdeRu\.exe (\S+)', service.read_text('latin-1')) if service.exists() else []
+    want('service' not in row or eventually(lambda: lines() == row['service']), f'update service calls {lines()}')
+    for p in row.get('files', []) + row.get('gone', []):  # 'gone' may hold wildcards
+        there = list(px.drive.glob(str(px.unix(s(p)).relative_to(px.drive))))
+        want(bool(there) == (p in row.get('files', [])), f'{s(p)}: {"there" if there else "missing"}')
+    for p, text in row.get('text', {}).items():
+        want(px.unix(s(p)).is_file() and px.unix(s(p)).read_bytes() == text.encode('latin-1'), f'{s(p)}: not {text!r}')
+    want('window' not in row or eventually(lambda: px.visible(row['window'])), f'no window {row.get("window")}')
+    want(not [f for f in (px.drive / 'Kit').glob('*.*') if f.suffix in ('.ran', '.dynamic')], 'a planted file ran')
+    assert not bad, '\n'.join(bad + [f'started: {started!r}'])
