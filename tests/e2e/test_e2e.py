@@ -260,7 +260,7 @@ def check(px, row, code, boxes, log):
     want = lambda ok, what: ok or bad.append(what)
     s = lambda x: sub(px, x)
     texts = [t for _, t in boxes]
-    started = re.findall(r'^\S+ \S+  (?:Process|Shell open): ([^\r\n]*)', log, re.M)
+    started = re.findall(r'^\S+ \S+ \[\d+\]  (?:Process|Shell open): ([^\r\n]*)', log, re.M)
     want(code == str(row['exit']), f'exit code {code}, expected {row["exit"]}')
     if 'box_has' not in row or 'boxes' in row:
         want(texts == [s(b) for b in row.get('boxes', [])], f'message boxes {texts!r}')
