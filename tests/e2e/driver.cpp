@@ -3,8 +3,7 @@
 //   look ITEM...   "{product code}": its install state; "HKxx\key>value": the value ('!': absent)
 //   see TEXT       waits for the wizard to show a control captioned TEXT
 //   run DIR OUT ANSWERS CLOSEON CMDLINE   see run() below
-// Under another name (planted as msiexec.exe...) it leaves "<its path>.ran"; built as a DLL it
-// leaves "<its path>.dynamic" when loaded at run time.
+// Under another name (planted as msiexec.exe...) it only leaves "<its path>.ran".
 #include <windows.h>
 #include <msi.h>
 #include <shellapi.h>
@@ -24,13 +23,6 @@ void mark(HMODULE self, const wchar_t* suffix) {
 
 }  // namespace
 
-#ifdef TSY_PLANTED_DLL
-// Wine's user32 imports version.dll, so a load at process start (reserved != null) is no finding.
-BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID reserved) {
-    if (reason == DLL_PROCESS_ATTACH) mark(self, reserved ? L".static" : L".dynamic");
-    return TRUE;
-}
-#else
 
 namespace {
 
@@ -93,9 +85,9 @@ BOOL CALLBACK collectBoxes(HWND h, LPARAM boxes) {
 int buttonId(wchar_t answer, HWND box) {
     const wchar_t* ids = L" oc   yn";  // IDOK 1, IDCANCEL 2, IDYES 6, IDNO 7
     if (answer && wcschr(ids + 1, answer)) return (int)(wcschr(ids + 1, answer) - ids);
-    DWORD_PTR def = 0;
-    SendMessageTimeoutW(box, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 5000, &def);
-    return HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
+    for (int id = IDOK; id <= IDNO; ++id)  // the default button, as Enter would press it
+        if ((GetWindowLongW(GetDlgItem(box, id), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) return id;
+    return IDOK;
 }
 
 // Starts CMDLINE in DIR and answers each message box of another process once (ANSWERS: a letter
@@ -184,4 +176,3 @@ int main() {
     else return 2;
     return 0;
 }
-#endif
