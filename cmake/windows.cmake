@@ -50,24 +50,6 @@ if(TSY_WIN_TEST_SOURCES)
   target_link_libraries(win32_tests PRIVATE tsywin gtest gtest_main ${TSY_WIN_LIBS})
   target_link_options(win32_tests PRIVATE -static -static-libgcc -static-libstdc++)
 
-  # Stand-ins beside the tests: a program that leaves a marker (also planted as msiexec.exe),
-  # a planted version.dll (in its own folder, never beside Update.exe in the build folder),
-  # and a tiny package for msiexec.exe, made with wixl.
-  set(TSY_PROBE_DIR ${CMAKE_SOURCE_DIR}/tests/win32/probe)
-  add_executable(tsy_probe ${TSY_PROBE_DIR}/probe.cpp)
-  target_link_options(tsy_probe PRIVATE -static -static-libgcc -static-libstdc++)
-  add_library(tsy_planted_version SHARED ${TSY_PROBE_DIR}/planted_dll.cpp)
-  set_target_properties(tsy_planted_version PROPERTIES PREFIX "" OUTPUT_NAME version
-    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
-  target_link_options(tsy_planted_version PRIVATE -static -static-libgcc -static-libstdc++)
-  find_program(TSY_WIXL wixl REQUIRED)
-  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/tsy_probe.msi
-    COMMAND ${TSY_WIXL} -o ${CMAKE_BINARY_DIR}/tsy_probe.msi ${TSY_PROBE_DIR}/probe.wxs
-    WORKING_DIRECTORY ${TSY_PROBE_DIR}
-    DEPENDS ${TSY_PROBE_DIR}/probe.wxs ${TSY_PROBE_DIR}/probe.txt
-    COMMENT "Building the adapter tests' package")
-  add_custom_target(tsy_probe_msi ALL DEPENDS ${CMAKE_BINARY_DIR}/tsy_probe.msi)
-  add_dependencies(win32_tests tsy_probe tsy_planted_version tsy_probe_msi)
 endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/packages/CMakeLists.txt)

@@ -20,20 +20,12 @@ new_prefix "$base"
 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N /f >/dev/null 2>&1
 "$WINESERVER" -w
 
-# The adapter tests open real dialogs: they get a private X display, and their stand-ins
-# (tsy_probe.exe, tsy_probe.msi) beside them. They run once at the drive root (own folder "C:\")
-# and the run-time cases once more from a folder below it.
+# The adapter tests open real dialogs: they get a private X display.
 start_xvfb
 export WINEPREFIX=$TSY_E2E_TMP/adapters
 rm -rf "$WINEPREFIX" && cp -a "$base" "$WINEPREFIX"
-drive="$WINEPREFIX/drive_c"
-mkdir -p "$drive/Kit"
-for f in win32_tests.exe tsy_probe.exe tsy_probe.msi; do
-  cp "$TSY_WIN_BUILD/$f" "$drive/" && cp "$TSY_WIN_BUILD/$f" "$drive/Kit/"
-done
-(cd "$drive" && timeout 600 "$WINE" 'C:\win32_tests.exe' 2>/dev/null | tr -d '\r') || fail=1
-(cd "$drive/Kit" && timeout 120 "$WINE" 'C:\Kit\win32_tests.exe' --gtest_filter='Win32Runtime.*' \
-   2>/dev/null | tr -d '\r') || fail=1
+cp "$TSY_WIN_BUILD/win32_tests.exe" "$WINEPREFIX/drive_c/"
+(cd "$WINEPREFIX/drive_c" && timeout 600 "$WINE" 'C:\win32_tests.exe' 2>/dev/null | tr -d '\r') || fail=1
 end_prefix
 stop_xvfb
 rm -rf "$WINEPREFIX"
