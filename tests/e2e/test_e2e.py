@@ -191,7 +191,8 @@ def arrange(px, ops):
             os.replace(str(u(a[0])) + '.whole', u(a[0]))
         elif op == 'lock':  # Wine, like Windows, ignores a folder's read-only flag
             if a[1]:
-                u(a[0]).mkdir(), (u(a[0]) / 'readme.txt').write_bytes(b'kept\r\n')
+                u(a[0]).mkdir()
+                (u(a[0]) / 'readme.txt').write_bytes(b'kept\r\n')
             subprocess.run(['chattr', '+i' if a[1] else '-i', str(u(a[0]))], check=True)
         elif op == 'kit':
             u(a[0]).mkdir(parents=True, exist_ok=True)
@@ -216,7 +217,8 @@ def drive(px, proc, keys):
     try:
         for step in keys:
             if step == 'win':
-                assert eventually(lambda: px.visible(WIZARD) or proc.poll() is not None, 120) and proc.poll() is None
+                shown = eventually(lambda: px.visible(WIZARD) or proc.poll() is not None, 120)
+                assert shown and proc.poll() is None, 'no wizard window'
                 win = px.visible(WIZARD)
                 xev = xev or subprocess.Popen(['xev', '-id', win, '-event', 'structure'], env=px.env,
                                               stdout=(px.path / 'xev').open('w'))
