@@ -261,7 +261,7 @@ def check(px, row, code, boxes, log):
     want = lambda ok, what: ok or bad.append(what)
     s = lambda x: sub(px, x)
     texts = [t for _, t in boxes]
-    started = re.findall(r'^\S+ \S+  (?:Process|Shell open): ([^\r\n]*)', log, re.M)
+    started = re.findall(r'^\d{4}-[^\r\n]*? (?:Process|Shell open): ([^\r\n]*)', log, re.M)
     want(code == str(row['exit']), f'exit code {code}, expected {row["exit"]}')
     if 'box_has' not in row or 'boxes' in row:
         want(texts == [s(b) for b in row.get('boxes', [])], f'message boxes {texts!r}')
@@ -269,7 +269,7 @@ def check(px, row, code, boxes, log):
         want(texts and any(s(b) in t for t in texts), f'no message box with {s(b)!r}: {texts!r}')
     want(row.get('titles', [t for t, _ in boxes]) == [t for t, _ in boxes], f'box titles {boxes!r}')
     # Every msiexec.exe run that failed is told, naming its package and msiexec's own code.
-    for cmd, rc in re.findall(r'Process: (msiexec[^\r]*)(?:\r\n {8}[^\r]*)*?\r\n {8}Result: exit code (\d+)', log):
+    for cmd, rc in re.findall(r'Process: (msiexec[^\r]*)(?:\r\n +[^\r]*)*?\r\n +Result: exit code (\d+)', log):
         pkg = re.search(r'"([^"]+\.msi)"', cmd).group(1)
         want(rc in ('0', '3010') or failed(pkg, rc) in texts, f'failure of {pkg} ({rc}) not told')
     for line in row.get('started', []):
