@@ -53,13 +53,16 @@ sanitize: deps
 valgrind: deps
 	@VALGRIND_BUILD=$(BUILD)/native JOBS=$(JOBS) tests/sanitize.sh valgrind
 
-# Ends with which Windows build the Wine part tested and the size of the tests against the code.
-check: unit fuzz-smoke wine-tests
-	@. scripts/wine-env.sh && if [ "$$TSY_WIN_ARCH" = win32 ]; then \
-	  echo "tested: 32-bit Update.exe in a 32-bit prefix"; else echo "tested: x86_64 build under wine64"; fi
-	@t=$$(git ls-files -z tests | xargs -0 cat | grep -cv '^\s*$$'); \
+# Ends, also after a failure, with which Windows build the Wine part tested and the size of the
+# tests against the code.
+check: unit fuzz-smoke
+	@$(MAKE) --no-print-directory wine-tests; rc=$$?; \
+	 . scripts/wine-env.sh; if [ "$$TSY_WIN_ARCH" = win32 ]; then \
+	   echo "tested: 32-bit Update.exe in a 32-bit prefix"; else echo "tested: x86_64 build under wine64"; fi; \
+	 t=$$(git ls-files -z tests | xargs -0 cat | grep -cv '^\s*$$'); \
 	 s=$$(git ls-files -z src | xargs -0 cat | grep -cv '^\s*$$'); \
-	 echo "non-blank lines: tests/ $$t, src/ $$s, tests/src = $$(echo "scale=2; $$t / $$s" | bc)"
+	 echo "non-blank lines: tests/ $$t, src/ $$s, tests/src = $$(echo "scale=2; $$t / $$s" | bc)"; \
+	 exit $$rc
 
 # The performance budget (bench/run.sh): ratios against baselines measured in the same run.
 bench: native win32 wintest

@@ -15,17 +15,6 @@
 
 namespace {
 
-void mark(HMODULE self, const wchar_t* suffix) {
-    wchar_t path[MAX_PATH + 16] = {};
-    if (GetModuleFileNameW(self, path, MAX_PATH) < MAX_PATH)
-        CloseHandle(CreateFileW(lstrcatW(path, suffix), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-}
-
-}  // namespace
-
-
-namespace {
-
 std::string utf8(const std::wstring& w) {
     int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr);
     std::string s(n, '\0');
@@ -121,7 +110,8 @@ int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wst
             bool seen = false;
             for (auto& a : answered) seen |= a.first == box;
             std::vector<wchar_t> text(65536, L'\0'), title(1024, L'\0');
-            if (seen || !GetDlgItemTextW(box, 0xFFFF, text.data(), (int)text.size())) continue;
+            if (seen) continue;
+            GetDlgItemTextW(box, 0xFFFF, text.data(), (int)text.size());  // shown only once filled in
             GetWindowTextW(box, title.data(), (int)title.size());
             if (!closeOn.empty() && wcsstr(text.data(), closeOn.c_str())) {
                 PostMessageW(FindWindowW(L"TsyWizardForm", nullptr), WM_CLOSE, 0, 0);
@@ -164,9 +154,12 @@ void see(const wchar_t* text) {
 int main() {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    wchar_t self[MAX_PATH + 1] = {};
+    wchar_t self[MAX_PATH + 8] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    if (lstrcmpiW(wcsrchr(self, L'\\') + 1, L"driver.exe")) return mark(nullptr, L".ran"), 0;
+    if (lstrcmpiW(wcsrchr(self, L'\\') + 1, L"driver.exe")) {  // planted: it only shows that it ran
+        CloseHandle(CreateFileW(lstrcatW(self, L".ran"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        return 0;
+    }
     std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"folders") folders();
     else if (command == L"see" && argc == 3) see(argv[2]);

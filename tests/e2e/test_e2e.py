@@ -191,7 +191,8 @@ def arrange(px, ops):
             os.replace(str(u(a[0])) + '.whole', u(a[0]))
         elif op == 'lock':  # Wine, like Windows, ignores a folder's read-only flag
             if a[1]:
-                u(a[0]).mkdir(), (u(a[0]) / 'readme.txt').write_bytes(b'kept\r\n')
+                u(a[0]).mkdir()
+                (u(a[0]) / 'readme.txt').write_bytes(b'kept\r\n')
             subprocess.run(['chattr', '+i' if a[1] else '-i', str(u(a[0]))], check=True)
         elif op == 'kit':
             u(a[0]).mkdir(parents=True, exist_ok=True)
@@ -216,7 +217,8 @@ def drive(px, proc, keys):
     try:
         for step in keys:
             if step == 'win':
-                assert eventually(lambda: px.visible(WIZARD) or proc.poll() is not None, 120) and proc.poll() is None
+                shown = eventually(lambda: px.visible(WIZARD) or proc.poll() is not None, 120)
+                assert shown and proc.poll() is None, 'no wizard window'
                 win = px.visible(WIZARD)
                 xev = xev or subprocess.Popen(['xev', '-id', win, '-event', 'structure'], env=px.env,
                                               stdout=(px.path / 'xev').open('w'))
@@ -267,7 +269,7 @@ def check(px, row, code, boxes, log):
         want(texts and any(s(b) in t for t in texts), f'no message box with {s(b)!r}: {texts!r}')
     want(row.get('titles', [t for t, _ in boxes]) == [t for t, _ in boxes], f'box titles {boxes!r}')
     # Every msiexec.exe run that failed is told, naming its package and msiexec's own code.
-    for cmd, rc in re.findall(r'Process: (msiexec[^\r]*)(?:\r\n {8}[^\r]*)*?\r\n {8}Result: exit code (\d+)', log):
+    for cmd, rc in re.findall(r'Process: (msiexec[^\r]*)(?:\r\n +[^\r]*)*?\r\n +Result: exit code (\d+)', log):
         pkg = re.search(r'"([^"]+\.msi)"', cmd).group(1)
         want(rc in ('0', '3010') or failed(pkg, rc) in texts, f'failure of {pkg} ({rc}) not told')
     for line in row.get('started', []):
