@@ -37,7 +37,7 @@ unit: native
 
 # The adapter tests (tests/win32) and the end-to-end table (tests/e2e) under Wine.
 wine-tests: win32 wintest
-	@scripts/run-wine-tests.sh
+	@tests/run-wine.sh
 
 # libFuzzer targets (clang): a few seconds each in `check`, ten minutes each in fuzz-long.
 fuzz-smoke: deps

@@ -1,7 +1,7 @@
 # Machinery of the end-to-end table: one private Xvfb display and one booted Wine prefix for the
 # whole run, a copy of that prefix per sequence of rows, and the in-Wine driver (driver.cpp) that
 # starts the setup, answers its message boxes and reads what Windows reports. Started by
-# scripts/run-wine-tests.sh (which picks the Windows build and sets WINE, TSY_WIN_BUILD, ...).
+# tests/run-wine.sh (which picks the Windows build and sets WINE, TSY_WIN_BUILD, ...).
 import os
 import pathlib
 import shutil

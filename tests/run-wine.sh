@@ -2,11 +2,11 @@
 # The Wine part of `make check`, against the Windows build that scripts/wine-env.sh picks for
 # this machine: the adapter tests (tests/win32) and the end-to-end table (tests/e2e), both in
 # copies of one freshly booted prefix.
-#   scripts/run-wine-tests.sh              everything
-#   scripts/run-wine-tests.sh -k wizard    only the end-to-end table, with these pytest arguments
-#                                          (reusing the booted prefix of the last run)
+#   tests/run-wine.sh              everything
+#   tests/run-wine.sh -k wizard    only the end-to-end table, with these pytest arguments
+#                                (reusing the booted prefix of the last run)
 set -uo pipefail
-. "$(dirname "$0")/wine-env.sh"
+. "$(dirname "$0")/../scripts/wine-env.sh"
 export TSY_E2E_TMP=${TSY_E2E_TMP:-/tmp/tsy-e2e} PYTHONDONTWRITEBYTECODE=1
 e2e=(pytest-3 -p no:cacheprovider -q --tb=short "$TSY_ROOT/tests/e2e")
 [ $# -gt 0 ] && exec "${e2e[@]}" "$@"
