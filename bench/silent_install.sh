@@ -11,7 +11,7 @@ set -uo pipefail
 . "$(dirname "$0")/../scripts/kit-env.sh"
 
 ROUNDS=${ROUNDS:-5}
-PREFIX=${BENCH_PREFIX:-/tmp/tsy-bench}
+PREFIX=${BENCH_PREFIX:-${TMPDIR:-/tmp}/tsy-bench}
 kit_ensure || { echo "no kit in $TSY_KIT" >&2; exit 1; }
 . "$(dirname "$0")/bare.bash"
 bare_build || exit 1

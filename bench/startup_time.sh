@@ -17,7 +17,7 @@ bare_build || exit 1
 
 display_start
 trap wiz_end EXIT
-wiz_prefix "${BENCH_PREFIX:-/tmp/tsy-bench-startup}"
+wiz_prefix "${BENCH_PREFIX:-${TMPDIR:-/tmp}/tsy-bench-startup}"
 cp "$BARE" "$WINEPREFIX/drive_c/Kit/bare_window.exe"
 "$WINESERVER" -p   # stays up between runs: every run starts against a warm server
 

@@ -5,7 +5,7 @@
 set -uo pipefail
 . "$(dirname "$0")/kit-env.sh"
 
-DEMO_PREFIX=${DEMO_PREFIX:-/tmp/tsy-demo}
+DEMO_PREFIX=${DEMO_PREFIX:-${TMPDIR:-/tmp}/tsy-demo}
 DEMO_COMMAND=${DEMO_COMMAND:-Setup.exe S PROGRAM DB OL}
 
 # With a display to watch (DISPLAY set and answering), the demo opens the wizard of the kit's

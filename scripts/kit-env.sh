@@ -170,7 +170,7 @@ wiz_prefix() {
 # Wine, lands in $WIZ_OUT/out ("exit=N").
 wiz_start() {
   local bat="$WINEPREFIX/drive_c/tsy_wizard_run.bat"
-  WIZ_OUT=${WIZ_OUT:-$(mktemp -d /tmp/tsy-wizard.XXXXXX)}
+  WIZ_OUT=${WIZ_OUT:-$(mktemp -d "${TMPDIR:-/tmp}/tsy-wizard.XXXXXX")}
   printf '@echo off\r\ncd /d C:\\Kit\r\nstart "" /wait %s\r\necho exit=%%ERRORLEVEL%%\r\n' "$1" >"$bat"
   ( timeout "${WIZ_TIMEOUT:-300}" "$WINE" cmd /c 'C:\tsy_wizard_run.bat' >"$WIZ_OUT/out" 2>/dev/null ) &
   WIZ_PID=$!

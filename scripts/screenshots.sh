@@ -19,7 +19,7 @@ kit_ensure || { echo "no kit in $TSY_KIT"; exit 1; }
 display_start
 trap wiz_end EXIT
 # Wine draws the title bar itself, so that the screenshots show the caption and the close box.
-WIZ_DECORATED=1 wiz_prefix "${SHOTS_PREFIX:-/tmp/tsy-screenshots}"
+WIZ_DECORATED=1 wiz_prefix "${SHOTS_PREFIX:-${TMPDIR:-/tmp}/tsy-screenshots}"
 
 taken=0
 missing=0

@@ -5,6 +5,9 @@
 #
 # Sets: WINE, WINESERVER, TSY_WIN_BUILD (build folder of the Windows build to test), WINEARCH,
 #       WINEDEBUG, WINEDLLOVERRIDES; defines new_prefix DIR and end_prefix.
+# A set-up step that fails (a prefix that does not boot, a display that does not start) stops
+# the script that sourced this file, with a line beginning "set-up failed:": every result after
+# it would mean nothing.
 
 TSY_ROOT=${TSY_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 
@@ -26,12 +29,20 @@ fi
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 
-# new_prefix DIR: a fresh, fully booted prefix in DIR (removed first).
+setup_failed() {
+  echo "set-up failed: $*" >&2
+  exit 2
+}
+
+# new_prefix DIR: a fresh, fully booted prefix in DIR (removed first, its parents made).
 new_prefix() {
   export WINEPREFIX="$1"
   rm -rf "$WINEPREFIX"
-  "$WINE" wineboot -i >/dev/null 2>&1 || true
+  mkdir -p "$(dirname "$WINEPREFIX")" || setup_failed "cannot make the folder of $WINEPREFIX"
+  local log
+  log=$("$WINE" wineboot -i 2>&1) || setup_failed "wineboot in $WINEPREFIX: $(tail -n3 <<<"$log")"
   "$WINESERVER" -w
+  [ -f "$WINEPREFIX/system.reg" ] || setup_failed "wineboot left no registry in $WINEPREFIX: $(tail -n3 <<<"$log")"
 }
 
 end_prefix() {
@@ -42,7 +53,7 @@ end_prefix() {
 # Xvfb picks a free display number itself, so suites may run side by side.
 start_xvfb() {
   local fdfile
-  fdfile=$(mktemp)
+  fdfile=$(mktemp) || setup_failed "mktemp in ${TMPDIR:-/tmp}"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
   TSY_XVFB_PID=$!
   local i
@@ -50,14 +61,16 @@ start_xvfb() {
     [ -s "$fdfile" ] && break
     sleep 0.1
   done
+  [ -s "$fdfile" ] || { rm -f "$fdfile"; setup_failed "Xvfb did not start"; }
   export DISPLAY=":$(head -n1 "$fdfile")"
   rm -f "$fdfile"
   export TSY_XVFB_PID
   # The number is written once the server listens; give a busy machine a moment to answer too.
   for i in $(seq 1 50); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
     sleep 0.1
   done
+  setup_failed "Xvfb display $DISPLAY does not answer"
 }
 
 stop_xvfb() {

@@ -13,8 +13,12 @@ import pytest
 
 WINE, WINESERVER = os.environ['WINE'], os.environ['WINESERVER']
 BUILD = pathlib.Path(os.environ['TSY_WIN_BUILD'])
-TMP = pathlib.Path(os.environ.get('TSY_E2E_TMP', '/tmp/tsy-e2e'))
+TMP = pathlib.Path(os.environ.get('TSY_E2E_TMP') or tempfile.mkdtemp(prefix='tsy-e2e.'))
 DRIVER = r'C:\e2e\driver.exe'
+
+
+def setup_failed(why):  # a failed set-up step makes every later result meaningless
+    pytest.exit('set-up failed: ' + why, returncode=2)
 
 
 def eventually(cond, limit=30):  # polls cond: True once it holds, False when the limit has passed
@@ -81,10 +85,14 @@ class World:
                                       '-nolisten', 'tcp'], pass_fds=[w], stderr=subprocess.DEVNULL)
         os.close(w)
         display = os.read(r, 16).decode().strip()  # written once the server takes clients
+        display or setup_failed('Xvfb did not start')
         env = dict(os.environ, DISPLAY=':' + display, LANG='C.UTF-8', LC_ALL='C.UTF-8')
         self.base = Prefix(TMP / ('base-' + os.environ['TSY_WIN_ARCH']), env)
         if not (self.base.path / 'system.reg').exists():
+            shutil.rmtree(self.base.path, ignore_errors=True)
             self.base.wine('wineboot', '-i', timeout=300)
+            subprocess.run([WINESERVER, '-w'], env=self.base.env)
+            (self.base.path / 'system.reg').exists() or setup_failed(f'wineboot left no prefix in {self.base.path}')
             # No window manager on the display: Wine activates a window given the X focus.
             self.base.wine('reg', 'add', r'HKCU\Software\Wine\X11 Driver', '/v', 'UseTakeFocus',
                            '/d', 'N', '/f')
@@ -104,6 +112,7 @@ class World:
             subprocess.run([WINESERVER, '-p'], env=px.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             out = px.wine(DRIVER, 'folders').decode()
             px.f = dict(v.split('=', 1) for v in out.splitlines() if '=' in v)
+            'pf' in px.f or setup_failed(f'the driver read no folders in {px.path}: {out!r}')
             px.f.update(kit=r'C:\Kit', app=px.f['pf'] + r'\Tessary Contact Management',
                         data=px.f['appdata'] + r'\Tessary Data')
             self.seq, self.px = seq, px
