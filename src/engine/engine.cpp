@@ -66,6 +66,7 @@ private:
     bool bMigrate_ = false;
     bool bErr_ = false;
     bool programFailed_ = false;
+    bool restart_ = false;  // a Windows Installer run needs a restart (3010) or began one (1641)
     int emailForm_ = 0;
 };
 
@@ -142,7 +143,8 @@ InstallOutcome InstallRun::run() {
             if (!engine::databaseEngineStep(bRemove_, source_)) bErr_ = true;
         });
 
-    return bErr_ ? InstallOutcome::Failed : InstallOutcome::Succeeded;
+    if (bErr_) return InstallOutcome::Failed;
+    return restart_ ? InstallOutcome::Restart : InstallOutcome::Succeeded;
 }
 
 void InstallRun::chooseOptions() {
@@ -243,6 +245,7 @@ bool InstallRun::runMsi(const std::string& commandLine, const std::string& packa
         });
         return false;
     }
+    if (exitCode && (*exitCode == 3010 || *exitCode == 1641)) restart_ = true;
     if (exitCode && !engine::msiSucceeded(*exitCode)) {
         bErr_ = true;
         step([&] {
@@ -361,12 +364,13 @@ bool SYS_Install(bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair, bool& b
         result = InstallOutcome::Failed;
     }
     if (outcome) *outcome = result;
-    return result == InstallOutcome::Succeeded;
+    return result == InstallOutcome::Succeeded || result == InstallOutcome::Restart;
 }
 
 int exitCodeFor(InstallOutcome outcome) {
     switch (outcome) {
         case InstallOutcome::Succeeded: return 0;
+        case InstallOutcome::Restart: return 3010;
         case InstallOutcome::Cancelled: return 1602;
         case InstallOutcome::Failed: break;
     }

@@ -6,15 +6,17 @@ namespace tsy {
 
 enum class InstallOutcome {
     Succeeded,  // no step failed
+    Restart,    // no step failed, and Windows must restart to complete the installation
     Cancelled,  // the user answered Yes to "Cancel install?"
     Failed,     // a missing package, a failed step or a run-time error
 };
 
-// True when no step failed. When outcome is given it receives why the run ended as it did.
+// True when no step failed (Succeeded or Restart). When outcome is given it receives why the run ended as it did.
 bool SYS_Install(bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair, bool& bRemove,
                  bool& bFullUI, bool& bDBFullUI, InstallOutcome* outcome = nullptr);
 
-// Process exit code of a silent run: 0 success, 1602 cancelled, 1603 failure.
+// Process exit code of a run: 0 success, 3010 success that needs a restart, 1602 cancelled,
+// 1603 failure.
 int exitCodeFor(InstallOutcome outcome);
 
 }  // namespace tsy

@@ -2,6 +2,7 @@
 
 #include "platform/os.h"
 #include "services/system.h"
+#include "services/text.h"
 #include "state/state.h"
 
 namespace tsy::engine {
@@ -37,11 +38,15 @@ std::string regsvr32Path() {
     return dir + kRegsvr32;
 }
 
-long openRegsvr32(const std::string& params, const std::string& dir) {
+long openRegsvr32(const std::string& params, const std::string& dir, long lWait = 0) {
     std::string program = regsvr32Path();
     if (program.empty()) return kFileNotFound;
-    return SYS_ShellOpen(program, params, dir);
+    return SYS_ShellOpen(program, params, dir, lWait);
 }
+
+// Long enough for any unregistration, short enough that regsvr32's own result box in debug mode
+// (nobody may be there to close it) cannot hold the removal for ever.
+constexpr long kUnregisterWaitMs = 60000;
 
 }  // namespace
 
@@ -50,7 +55,9 @@ void unregisterEmailInterface() {
     // A tester in debug mode wants to see regsvr32's own verdict on the unregistration.
     std::string params = std::string(s.gbDebug ? "" : kSilentSwitch) + "/u " +
                          componentPath(kEmailInterface);
-    openRegsvr32(params, s.gsSystemDir);
+    // Waited for: msiexec.exe /x deletes the DLL next, and an unregistration still running then
+    // fails and leaves the registration pointing at a deleted file.
+    openRegsvr32(params, s.gsSystemDir, kUnregisterWaitMs);
 }
 
 bool registerComponent(Component component) {
@@ -94,7 +101,14 @@ bool databaseEngineStep(bool bRemove, const std::string& sourceFolder) {
         mb::AnswerYes)
         return true;
 
-    long r = SYS_ShellOpen(kDatabaseEngineInstaller, "", sourceFolder);
+    // By its full path and only when the kit brought it: by bare name the shell would search the
+    // PATH and the App Paths keys (some of them writable by any user) and start whatever it
+    // found there with the setup's administrator rights.
+    long r = kFileNotFound;
+    if (SYS_File_FileCheck(kDatabaseEngineInstaller, sourceFolder, false, true))
+        r = SYS_ShellOpen(sourceFolder + (contains(sourceFolder, '/') ? "/" : "\\") +
+                              kDatabaseEngineInstaller,
+                          "", sourceFolder);
     if (r >= kFirstSuccess) return true;
 
     std::string text;

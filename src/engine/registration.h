@@ -13,7 +13,7 @@ extern const char* const kDatabaseEngineInstaller;  // "AccessDatabaseEngine2010
 
 enum class Component { CommControl, EmailInterface };
 
-// Removal only: what regsvr32 makes of it is not examined.
+// Removal only: waited for (60 s at most); what regsvr32 makes of it is not examined.
 void unregisterEmailInterface();
 
 // True when the shell started regsvr32; otherwise the user has been told why and the caller

@@ -6,6 +6,7 @@
 // The Win32 adapters marshal and nothing more.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,7 +16,12 @@ namespace tsy {
 namespace mb {
 constexpr int OkOnly = 0;
 constexpr int OkCancel = 1;
+constexpr int AbortRetryIgnore = 2;
+constexpr int YesNoCancel = 3;
 constexpr int YesNo = 4;
+constexpr int RetryCancel = 5;
+constexpr int CancelTryContinue = 6;
+constexpr int DefaultButton2 = 0x100;
 constexpr int Critical = 16;
 constexpr int Question = 32;
 constexpr int Exclamation = 48;
@@ -24,6 +30,11 @@ constexpr int AnswerOk = 1;
 constexpr int AnswerCancel = 2;
 constexpr int AnswerYes = 6;
 constexpr int AnswerNo = 7;
+constexpr int AnswerAbort = 3;
+constexpr int AnswerRetry = 4;
+constexpr int AnswerIgnore = 5;
+constexpr int AnswerTryAgain = 10;
+constexpr int AnswerContinue = 11;
 }  // namespace mb
 
 // Attribute masks of the directory listing.
@@ -128,6 +139,20 @@ public:
     virtual long shellExecute(const std::string& operation, const std::string& file,
                               const std::string& parameters, const std::string& folder,
                               int showCommand) = 0;
+    // ShellExecuteEx with SEE_MASK_NOCLOSEPROCESS, then a wait of up to waitMs on the process
+    // the shell handed back (if any). Returns the shell's integer (hInstApp), as shellExecute.
+    virtual long shellExecuteWait(const std::string& operation, const std::string& file,
+                                  const std::string& parameters, const std::string& folder,
+                                  int showCommand, std::uint32_t waitMs) = 0;
+    // IShellDispatch2::ShellExecute on the desktop shell's own dispatch object (reached through
+    // IShellWindows::FindWindowSW(SWC_DESKTOP) and its view), so that the program starts with
+    // the desktop user's rights. Returns the first failing HRESULT on the way, or the call's.
+    virtual long desktopShellExecute(const std::string& file, const std::string& parameters,
+                                     const std::string& folder, const std::string& operation,
+                                     int showCommand) = 0;
+    // GetUserObjectInformation(GetProcessWindowStation(), UOI_FLAGS): the station's dwFlags,
+    // -1 when the call fails.
+    virtual long windowStationFlags() = 0;
 
     // --- system ------------------------------------------------------------------------
     // SHGetSpecialFolderPathA without creating; empty on failure.
@@ -150,9 +175,10 @@ public:
     virtual std::string modulePath() = 0;
     // Local time as "YYYY-MM-DD hh:mm:ss".
     virtual std::string localTime() = 0;
-    // Opens the file for appending (creating it), writes the text and closes it again. Writes
-    // nothing and fails when the name is a link (a reparse point, or a file with other names).
-    virtual bool appendFile(const std::string& path, const std::string& text) = 0;
+    // Opens the file for appending (creating it), writes the text and closes it again. Returns
+    // the number of bytes written: all of text on success, fewer when the write failed part
+    // way. Writes nothing when the name is a link (a reparse point, or a file with other names).
+    virtual std::size_t appendFile(const std::string& path, const std::string& text) = 0;
     // This process's id (GetCurrentProcessId).
     virtual std::uint32_t processId() = 0;
 };

@@ -1,4 +1,5 @@
 // Starting other programs: a command line that is waited for, and the shell's open request.
+#include <cctype>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,6 +27,7 @@ bool namesMsiexec(const std::string& sCmdLine) {
 }
 
 constexpr std::uint32_t NoWaitLimit = 0xFFFFFFFFu;
+constexpr long kFileNotFound = 2;
 
 }  // namespace
 
@@ -73,12 +75,35 @@ bool SYS_CreateP(std::string& sCmdLine, const std::string& sDir, long lWait,
     return true;
 }
 
-long SYS_ShellOpen(const std::string& sFile, const std::string& sParams, const std::string& sDir) {
+bool SYS_IsFullPath(const std::string& sPath) {
+    auto separator = [&](std::size_t i) { return i < sPath.size() && (sPath[i] == '\\' || sPath[i] == '/'); };
+    const bool drive = sPath.size() >= 3 && std::isalpha(static_cast<unsigned char>(sPath[0])) &&
+                       sPath[1] == ':' && separator(2);
+    return drive || (separator(0) && separator(1) && sPath.size() > 2 && !separator(2));
+}
+
+long SYS_ShellOpen(const std::string& sFile, const std::string& sParams, const std::string& sDir,
+                   long lWait) {
+    if (!SYS_IsFullPath(sFile)) return kFileNotFound;
+    if (lWait > 0)
+        return os().shellExecuteWait("open", sFile, sParams, sDir, 1,
+                                     static_cast<std::uint32_t>(lWait));
     return os().shellExecute("open", sFile, sParams, sDir, 1);
 }
 
 bool SYS_OpenProgram(std::string& sFile, std::string& sParams) {
-    long ret = SYS_ShellOpen(sFile, sParams, "");
+    // Only a program that is there is started: the desktop's shell would report a missing one in
+    // a box of its own, and the user would not get ours.
+    std::string folder;
+    const std::string name = SYS_SplitFolder(sFile, folder);
+    if (folder.size() > 3) folder.pop_back();  // a drive's root ("C:\") keeps its separator
+    long ret = kFileNotFound;
+    if (SYS_IsFullPath(sFile) && SYS_File_FileCheck(name, folder, false, true)) {
+        // The setup runs elevated; the program would inherit a full administrator token from it.
+        // Asked of the desktop's shell it starts as the user who is logged on.
+        if (os().desktopShellExecute(sFile, sParams, "", "open", 1) == 0) return true;
+        ret = SYS_ShellOpen(sFile, sParams, "");
+    }
     if (ret >= 32) return true;
 
     const std::string& cr = sys().gsCR;

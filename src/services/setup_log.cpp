@@ -1,5 +1,9 @@
 #include "services/setup_log.h"
 
+#include <cstdio>
+#include <iterator>
+#include <vector>
+
 #include "platform/runtime_error.h"
 #include "services/text.h"
 
@@ -35,6 +39,30 @@ std::string answerName(int answer) {
     }
 }
 
+// WSF_VISIBLE: the station has a display and input that a user can see and use.
+constexpr long kStationVisible = 1;
+
+// The answer a box gives when its default button is taken: the button the style makes the
+// default (MB_DEFBUTTON2 and on), the first one when the style names none or one beyond them.
+int defaultAnswer(int style) {
+    static const std::vector<int> kButtons[] = {
+        {mb::AnswerOk},
+        {mb::AnswerOk, mb::AnswerCancel},
+        {mb::AnswerAbort, mb::AnswerRetry, mb::AnswerIgnore},
+        {mb::AnswerYes, mb::AnswerNo, mb::AnswerCancel},
+        {mb::AnswerYes, mb::AnswerNo},
+        {mb::AnswerRetry, mb::AnswerCancel},
+        {mb::AnswerCancel, mb::AnswerTryAgain, mb::AnswerContinue},
+    };
+    const auto kind = static_cast<std::size_t>(style & 0xF);
+    if (kind >= std::size(kButtons)) return mb::AnswerOk;
+    const std::vector<int>& buttons = kButtons[kind];
+    const auto pick = static_cast<std::size_t>((style / mb::DefaultButton2) & 0xF);
+    return pick < buttons.size() ? buttons[pick] : buttons[0];
+}
+
+const char* const kNotShown = " (not shown: the window station is not interactive)";
+
 std::string modeFromName(const std::string& exe) {
     if (iequals(exe, "TSY Setup")) return "asked at start (TSY Setup)";
     if (istartsWith(exe, "Update")) return "update";
@@ -46,6 +74,7 @@ std::string modeFromName(const std::string& exe) {
 std::string exitCodeMeaning(int exitCode) {
     switch (exitCode) {
     case 0: return "success";
+    case 3010: return "success, Windows must restart to complete it";
     case 1602: return "cancelled by the user";
     case 1603: return "failed";
     case 1639: return "invalid command line";
@@ -65,6 +94,12 @@ std::string LoggingOs::defaultLogPath(Os& os) {
 
 LoggingOs::LoggingOs(Os& inner, std::string logPath, const std::string& appKey)
     : inner_(inner), path_(std::move(logPath)), active_(!path_.empty()) {
+    try {
+        // A station whose flags cannot be read is taken as interactive: boxes as designed.
+        const long flags = inner_.windowStationFlags();
+        interactive_ = flags < 0 || (flags & kStationVisible) != 0;
+    } catch (...) {
+    }
     if (!active_) return;
     try {
         pid_ = " [" + std::to_string(inner_.processId()) + "]";
@@ -78,8 +113,10 @@ void LoggingOs::log(const std::string& entry) {
     const bool retry = !pending_.empty();
     try {
         pending_ += inner_.localTime() + pid_ + "  " + indentLines(entry) + "\r\n";
-        if (inner_.appendFile(path_, pending_)) pending_.clear();
-        else if (retry) active_ = false;
+        // A write that failed part way has put its first bytes in the file: only the rest is
+        // tried again, or the file would hold them twice.
+        pending_.erase(0, inner_.appendFile(path_, pending_));
+        if (retry && !pending_.empty()) active_ = false;
     } catch (...) {
         if (retry) active_ = false;
     }
@@ -111,6 +148,17 @@ void LoggingOs::writeHeader(const std::string& appKey) {
 }
 
 int LoggingOs::msgBox(const std::string& text, int style, const std::string& title) {
+    if (!interactive_) {
+        int answer = defaultAnswer(style);
+        std::string shownTitle = title;
+        try {
+            if (shownTitle.empty()) shownTitle = inner_.appTitle();
+        } catch (...) {
+        }
+        log("Message box \"" + shownTitle + "\": " + text + "\rAnswer: " + answerName(answer) +
+            kNotShown);
+        return answer;
+    }
     int answer = inner_.msgBox(text, style, title);
     log("Message box" + (title.empty() ? std::string() : " \"" + title + "\"") + ": " + text +
         "\rAnswer: " + answerName(answer));
@@ -119,9 +167,10 @@ int LoggingOs::msgBox(const std::string& text, int style, const std::string& tit
 
 std::string LoggingOs::inputBox(const std::string& prompt, const std::string& title,
                                 const std::string& defaultText) {
-    std::string answer = inner_.inputBox(prompt, title, defaultText);
-    log("Input box: " + prompt + "\rDefault: " + defaultText + "\rAnswer: " +
-        (answer.empty() ? "(empty: Cancel or blank)" : answer));
+    std::string answer = interactive_ ? inner_.inputBox(prompt, title, defaultText) : defaultText;
+    log("Input box" + (title.empty() ? std::string() : " \"" + title + "\"") + ": " + prompt +
+        "\rDefault: " + defaultText + "\rAnswer: " +
+        (answer.empty() ? "(empty: Cancel or blank)" : answer) + (interactive_ ? "" : kNotShown));
     return answer;
 }
 
@@ -183,6 +232,27 @@ long LoggingOs::shellExecute(const std::string& operation, const std::string& fi
     log("Shell " + operation + ": " + file + (parameters.empty() ? "" : " " + parameters) +
         "\rFolder: " + folder + "\rReturned: " + std::to_string(r) +
         (r >= 32 ? " (started)" : " (error)"));
+    return r;
+}
+
+long LoggingOs::shellExecuteWait(const std::string& operation, const std::string& file,
+                                 const std::string& parameters, const std::string& folder,
+                                 int showCommand, std::uint32_t waitMs) {
+    long r = inner_.shellExecuteWait(operation, file, parameters, folder, showCommand, waitMs);
+    log("Shell " + operation + ", waited for up to " + std::to_string(waitMs) + " ms: " + file +
+        (parameters.empty() ? "" : " " + parameters) + "\rFolder: " + folder +
+        "\rReturned: " + std::to_string(r) + (r >= 32 ? " (started)" : " (error)"));
+    return r;
+}
+
+long LoggingOs::desktopShellExecute(const std::string& file, const std::string& parameters,
+                                    const std::string& folder, const std::string& operation,
+                                    int showCommand) {
+    long r = inner_.desktopShellExecute(file, parameters, folder, operation, showCommand);
+    char hr[16];
+    std::snprintf(hr, sizeof hr, "0x%08lX", static_cast<unsigned long>(r) & 0xFFFFFFFFul);
+    log("Desktop shell " + operation + ": " + file + (parameters.empty() ? "" : " " + parameters) +
+        "\rFolder: " + folder + "\rReturned: " + hr);
     return r;
 }
 

@@ -8,6 +8,11 @@
 // a virus scanner or a second run holds the file for a moment); a second failure in a row gives
 // the log up. It never stops, slows or changes the run. Each entry carries the process id, so
 // that two runs appending at once can be told apart.
+//
+// Boxes pass through here too, which makes this the one place that knows whether anybody can
+// answer them: in a window station that is not interactive (a deployment tool running the setup
+// as SYSTEM in session 0) a box would wait for ever. There each box is only logged, with the
+// answer its default button gives, and the run goes on.
 #pragma once
 
 #include <string>
@@ -64,9 +69,16 @@ public:
     std::string tempFolder() override { return inner_.tempFolder(); }
     std::string modulePath() override { return inner_.modulePath(); }
     std::string localTime() override { return inner_.localTime(); }
-    bool appendFile(const std::string& path, const std::string& text) override {
+    std::size_t appendFile(const std::string& path, const std::string& text) override {
         return inner_.appendFile(path, text);
     }
+    long shellExecuteWait(const std::string& operation, const std::string& file,
+                          const std::string& parameters, const std::string& folder,
+                          int showCommand, std::uint32_t waitMs) override;
+    long desktopShellExecute(const std::string& file, const std::string& parameters,
+                             const std::string& folder, const std::string& operation,
+                             int showCommand) override;
+    long windowStationFlags() override { return inner_.windowStationFlags(); }
     std::uint32_t processId() override { return inner_.processId(); }
 
 private:
@@ -77,8 +89,9 @@ private:
     std::string path_;
     bool active_;
     std::string pid_;      // " [1234]" after each entry's time
-    std::string pending_;  // the entries a failed write left for the next one
+    std::string pending_;  // the entries (or their rest) a failed write left for the next one
     bool resultLogged_ = false;
+    bool interactive_ = true;
 };
 
 // The meaning of an exit code of this program, for the log and the README.

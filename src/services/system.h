@@ -16,9 +16,17 @@ namespace tsy {
 bool SYS_CreateP(std::string& sCmdLine, const std::string& sDir, long lWait,
                  std::optional<std::uint32_t>* exitCode = nullptr);
 // The shell open request: verb "open", no owner window, show-state 1. Returns the shell's
-// integer (32 or more is success).
-long SYS_ShellOpen(const std::string& sFile, const std::string& sParams, const std::string& sDir);
+// integer (32 or more is success). A file that is not a full path (drive or share) is not
+// handed to the shell, which would search the PATH and the App Paths keys for it: the answer
+// is then 2, file not found. With lWait above 0 the process the shell started is waited for,
+// up to lWait ms.
+long SYS_ShellOpen(const std::string& sFile, const std::string& sParams, const std::string& sDir,
+                   long lWait = 0);
+// Opens the installed program through the desktop's shell (with the desktop user's rights);
+// where no desktop shell answers, through the shell open request as above.
 bool SYS_OpenProgram(std::string& sFile, std::string& sParams);
+// "C:\..." or "\\server\..." (either separator).
+bool SYS_IsFullPath(const std::string& sPath);
 
 // --- file checks -----------------------------------------------------------------------------
 bool SYS_DirExists(const std::string& sPath, bool bCreate);

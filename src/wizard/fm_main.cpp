@@ -58,7 +58,9 @@ bool forbiddenInFolderName(unsigned char c) {
 InstallFn engineInstall() {
     return [](bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair, bool& bRemove,
               bool& bFullUI, bool& bDBFullUI) {
-        return SYS_Install(bProgram, bDB, bEmail, bRepair, bRemove, bFullUI, bDBFullUI);
+        InstallOutcome outcome = InstallOutcome::Failed;
+        SYS_Install(bProgram, bDB, bEmail, bRepair, bRemove, bFullUI, bDBFullUI, &outcome);
+        return outcome;
     };
 }
 
@@ -630,22 +632,22 @@ void FmMain::cmdFinish_Click() {
     Hide();
     bool bFullUI = false;
     bool bDBFullUI = false;
-    bool ok = false;
+    InstallOutcome outcome = InstallOutcome::Failed;
     try {
-        ok = install(mbProgram, mbDB, mbEmail, mbRepair, mbRemove, bFullUI, bDBFullUI);
+        outcome = install(mbProgram, mbDB, mbEmail, mbRepair, mbRemove, bFullUI, bDBFullUI);
     } catch (const ProcessEnded&) {
         throw;
     } catch (...) {
         // An engine that gives up with an error has failed; the window must not stay hidden.
-        ok = false;
+        outcome = InstallOutcome::Failed;
     }
 
-    if (!ok) {
+    if (outcome != InstallOutcome::Succeeded && outcome != InstallOutcome::Restart) {
         exitCode_ = wizardexit::Failed;
         Unload(FormCode);
         return;
     }
-    exitCode_ = wizardexit::Done;
+    exitCode_ = outcome == InstallOutcome::Restart ? wizardexit::Restart : wizardexit::Done;
     const int lastIndex = static_cast<int>(miPanels.size()) - 1;
     if (miPanelPos < lastIndex - 1) {
         frWiz(currentPanel()).setVisible(false);

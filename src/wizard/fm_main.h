@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine.h"
 #include "wizard/form_model.h"
 
 namespace tsy {
@@ -18,13 +19,14 @@ namespace tsy {
 // the wizard can tell what happened.
 namespace wizardexit {
 constexpr int Done = 0;          // ended after the completion panel, or after Configure
+constexpr int Restart = 3010;    // as Done, and Windows must restart to complete the installation
 constexpr int Cancelled = 1602;  // closed before any engine run
 constexpr int Failed = 1603;     // the engine reported a failure
 }  // namespace wizardexit
 
-// The engine as the form calls it: the seven request flags by reference, true when no step
-// failed. Swappable so that tests record the request instead of running installers.
-using InstallFn = std::function<bool(bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair,
+// The engine as the form calls it: the seven request flags by reference, how the run ended.
+// Swappable so that tests record the request instead of running installers.
+using InstallFn = std::function<InstallOutcome(bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair,
                                      bool& bRemove, bool& bFullUI, bool& bDBFullUI)>;
 InstallFn engineInstall();  // SYS_Install
 

@@ -80,7 +80,10 @@ public:
     std::map<std::string, long> productStates;      // product code -> state; missing: -1
     bool installerAvailable = true;
     std::function<ProcessResult(Text app, Text cmd)> onCreateProcess;  // default: started, exit 0
-    std::function<long(Text file, Text params)> onShellExecute;        // default: 42
+    std::function<long(Text file, Text params)> onShellExecute;        // default: 42 (also for shellExecuteWait)
+    long desktopShell = 1;             // the desktop shell's HRESULT; S_FALSE: no desktop shell window
+    long stationFlags = 1;             // WSF_VISIBLE: an interactive window station
+    std::size_t appendLimit = std::string::npos;  // appendFile writes at most this many bytes
     // Fault injection: asked before every OS call with its name. FaultReturn makes the call fail the way the platform
     // fails (false, empty text, an error code); FaultThrow makes it raise a run-time error.
     enum Fault { FaultNone = 0, FaultReturn = 1, FaultThrow = 2 };
@@ -208,9 +211,20 @@ public:
         return text("modulePath", {}, folder + (separator ? "" : "\\") + exe + ".exe");
     }
     std::string localTime() override { return text("localTime", {}, clock); }
-    bool appendFile(Text path, Text content) override {
-        return call("appendFile", {path, content}, false, [&] { return write(path, content, std::ios::app); });
+    std::size_t appendFile(Text path, Text content) override {
+        return call("appendFile", {path, content}, std::size_t{0}, [&] {
+            return write(path, content.substr(0, appendLimit), std::ios::app) ? std::min(content.size(), appendLimit) : 0;
+        });
     }
+    long shellExecuteWait(Text operation, Text file, Text parameters, Text dir, int showCommand, std::uint32_t waitMs) override {
+        return call("shellExecuteWait", {operation, file, parameters, dir, std::to_string(showCommand), std::to_string(waitMs)},
+                    0L, [&] { return onShellExecute ? onShellExecute(file, parameters) : 42L; });
+    }
+    long desktopShellExecute(Text file, Text parameters, Text dir, Text operation, int showCommand) override {
+        return call("desktopShellExecute", {file, parameters, dir, operation, std::to_string(showCommand)}, 0x80004005L,
+                    [&] { return desktopShell; });
+    }
+    long windowStationFlags() override { return call("windowStationFlags", {}, -1L, [&] { return stationFlags; }); }
     std::uint32_t pid = 4242;
     std::uint32_t processId() override { return pid; }
 

@@ -157,6 +157,7 @@ TEST_F(ServicesTest, OpenProgramByTheShellsAnswer) {
         {0, {"Sorry, Windows was not able to open your program: 0 #0"}},
         {5, {"Sorry, Windows was not able to open your program: 5 #0"}},
     };
+    fake.addFile(file);
     for (const auto& [answer, after] : rows) {
         fake.calls.clear();
         fake.onShellExecute = [&](auto&, auto& params) { return params == "1" ? 2 : answer; };
@@ -164,7 +165,9 @@ TEST_F(ServicesTest, OpenProgramByTheShellsAnswer) {
         EXPECT_EQ(SYS_OpenProgram(f, params), answer >= 32) << answer;
         Lines expected = {open + "|||1) -> " + std::to_string(answer)};
         expected.insert(expected.end(), after.begin(), after.end());
-        EXPECT_EQ(seen(), expected);
+        Lines shown;
+        for (const std::string& line : seen()) if (!line.starts_with("dirFirst") && !line.starts_with("desktop")) shown.push_back(line);
+        EXPECT_EQ(shown, expected);
     }
 }
 

@@ -40,7 +40,7 @@ std::string runs(const FakeOs& fake) {
             const std::size_t opt = line.find(" /");
             out += " " + line.substr(opt + 1, line.find(' ', opt + 1) - opt - 1) + " " +
                    base(line.substr(0, msi + 4));
-        } else if (c.name == "shellExecute" && c.args[2].find("tsyemail") != std::string::npos) {
+        } else if (c.name.starts_with("shellExecute") && c.args[2].find("tsyemail") != std::string::npos) {
             out += c.args[2].find("/u") == std::string::npos ? " +OL" : " -OL";
         }
     }

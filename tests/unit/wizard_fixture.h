@@ -52,7 +52,7 @@ public:
     FakeOs& fake = scope.fake;
     std::unique_ptr<FmMain> form;
     std::vector<std::string> requests;  // "program+db+email", with folders that were changed
-    int engine = 1;                     // 1 succeeds, 0 fails, 2 raises an error
+    int engine = 1;                     // 1 succeeds, 0 fails, 2 raises an error, 3 needs a restart
 
     // start: edition (pro, lite, rtf3), then ':' and U (update mode), P and D (installed).
     FmMain& open(const std::string& start) {
@@ -65,6 +65,7 @@ public:
         sys().gsInstallPath = kProgramFolder;
         sys().gsDBPath = kDataFolder;
         for (const char* parent : {"C:\\Program Files", "C:\\ProgramData", "D:\\Apps"}) fake.addFolder(parent);
+        for (const std::string& dir : {kProgramFolder, std::string("D:\\Apps\\New")}) fake.addFile(dir + "\\" + sys().gsExeName);
         form = std::make_unique<FmMain>();
         form->install = [this](bool& p, bool& d, bool& e, bool& rep, bool& rem, bool& f, bool& df) {
             std::string r;
@@ -75,7 +76,7 @@ public:
             if (sys().gsDBPath != kDataFolder) r += " db=" + sys().gsDBPath;
             requests.push_back(r + (form->visible() ? " while shown" : ""));
             if (engine == 2) throw RuntimeError(5, "Invalid procedure call or argument");
-            return engine == 1;
+            return engine == 1 ? InstallOutcome::Succeeded : engine == 3 ? InstallOutcome::Restart : InstallOutcome::Failed;
         };
         form->Show();
         return *form;

@@ -413,18 +413,18 @@ std::string Win32Os::localTime() {
 // hard link or a reparse point named like the log, placed there first, would have a privileged
 // run append to a file of that user's choosing. The log is opened without following reparse
 // points and written only when the handle is a plain file with one name.
-bool Win32Os::appendFile(const std::string& path, const std::string& text) {
+std::size_t Win32Os::appendFile(const std::string& path, const std::string& text) {
     HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    if (h == INVALID_HANDLE_VALUE) return 0;
     BY_HANDLE_FILE_INFORMATION info{};
     DWORD written = 0;
-    BOOL ok = GetFileInformationByHandle(h, &info) && info.nNumberOfLinks == 1 &&
-              !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-              WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    if (GetFileInformationByHandle(h, &info) && info.nNumberOfLinks == 1 &&
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     CloseHandle(h);
-    return ok && written == text.size();
+    return written;
 }
 
 std::uint32_t Win32Os::processId() { return GetCurrentProcessId(); }

@@ -58,8 +58,17 @@ public:
     std::string tempFolder() override;
     std::string modulePath() override;
     std::string localTime() override;
-    bool appendFile(const std::string& path, const std::string& text) override;
+    std::size_t appendFile(const std::string& path, const std::string& text) override;
     std::uint32_t processId() override;
+
+    // win32_shell.cpp
+    long shellExecuteWait(const std::string& operation, const std::string& file,
+                          const std::string& parameters, const std::string& folder,
+                          int showCommand, std::uint32_t waitMs) override;
+    long desktopShellExecute(const std::string& file, const std::string& parameters,
+                             const std::string& folder, const std::string& operation,
+                             int showCommand) override;
+    long windowStationFlags() override;
 
 private:
     std::string nextAdmitted(bool first);

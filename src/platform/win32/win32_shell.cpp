@@ -1,0 +1,119 @@
+// The shell requests beyond ShellExecute: one that hands back the process to wait on, one made
+// by the desktop's own shell, and the flags of the window station the process runs in.
+#include <exdisp.h>
+#include <servprov.h>
+#include <shellapi.h>
+#include <shldisp.h>
+#include <shlguid.h>
+#include <shlobj.h>
+
+#include "platform/win32/win32_os.h"
+
+namespace tsy {
+
+namespace {
+
+std::wstring wide(const std::string& s) {
+    if (s.empty()) return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+    return w;
+}
+
+// One interface pointer, released with its scope.
+template <class T>
+struct ComPtr {
+    T* p = nullptr;
+    ~ComPtr() {
+        if (p) p->Release();
+    }
+    void** out() { return reinterpret_cast<void**>(&p); }
+    T* operator->() const { return p; }
+};
+
+// A VARIANT that owns its contents.
+struct Variant {
+    VARIANT v;
+    Variant() { VariantInit(&v); }
+    explicit Variant(const std::string& s) : Variant() {
+        v.vt = VT_BSTR;
+        v.bstrVal = SysAllocString(wide(s).c_str());
+    }
+    explicit Variant(long n) : Variant() {
+        v.vt = VT_I4;
+        v.lVal = n;
+    }
+    ~Variant() { VariantClear(&v); }
+};
+
+}  // namespace
+
+long Win32Os::shellExecuteWait(const std::string& operation, const std::string& file,
+                               const std::string& parameters, const std::string& folder,
+                               int showCommand, std::uint32_t waitMs) {
+    const std::wstring op = wide(operation), f = wide(file), p = wide(parameters), d = wide(folder);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpVerb = op.empty() ? nullptr : op.c_str();
+    info.lpFile = f.c_str();
+    info.lpParameters = p.empty() ? nullptr : p.c_str();
+    info.lpDirectory = d.empty() ? nullptr : d.c_str();
+    info.nShow = showCommand;
+    ShellExecuteExW(&info);
+    if (info.hProcess) {
+        WaitForSingleObject(info.hProcess, waitMs);
+        CloseHandle(info.hProcess);
+    }
+    return static_cast<long>(reinterpret_cast<INT_PTR>(info.hInstApp));
+}
+
+// The desktop window's view -> its background's automation object -> the shell application
+// object of the desktop's own process (explorer.exe, with the user's unelevated token).
+long Win32Os::desktopShellExecute(const std::string& file, const std::string& parameters,
+                                  const std::string& folder, const std::string& operation,
+                                  int showCommand) {
+    ComPtr<IShellWindows> windows;
+    HRESULT hr = CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
+                                  IID_IShellWindows, windows.out());
+    if (FAILED(hr)) return hr;
+    Variant location(static_cast<long>(CSIDL_DESKTOP)), root;
+    long hwnd = 0;
+    ComPtr<IDispatch> desktop;
+    hr = windows->FindWindowSW(&location.v, &root.v, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH,
+                               &desktop.p);
+    if (hr != S_OK || !desktop.p) return hr == S_OK ? E_POINTER : hr;  // S_FALSE: no desktop
+    ComPtr<IServiceProvider> provider;
+    if (FAILED(hr = desktop->QueryInterface(IID_IServiceProvider, provider.out()))) return hr;
+    ComPtr<IShellBrowser> browser;
+    if (FAILED(hr = provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.out())))
+        return hr;
+    ComPtr<IShellView> view;
+    if (FAILED(hr = browser->QueryActiveShellView(&view.p))) return hr;
+    ComPtr<IDispatch> background;
+    if (FAILED(hr = view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.out())))
+        return hr;
+    ComPtr<IShellFolderViewDual> folderView;
+    if (FAILED(hr = background->QueryInterface(IID_IShellFolderViewDual, folderView.out())))
+        return hr;
+    ComPtr<IDispatch> application;
+    if (FAILED(hr = folderView->get_Application(&application.p))) return hr;
+    ComPtr<IShellDispatch2> shell;
+    if (FAILED(hr = application->QueryInterface(IID_IShellDispatch2, shell.out()))) return hr;
+    BSTR bFile = SysAllocString(wide(file).c_str());
+    Variant args(parameters), dir(folder), op(operation), show(static_cast<long>(showCommand));
+    hr = shell->ShellExecute(bFile, args.v, dir.v, op.v, show.v);
+    SysFreeString(bFile);
+    return hr;
+}
+
+long Win32Os::windowStationFlags() {
+    USEROBJECTFLAGS flags{};
+    if (!GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
+                                   nullptr))
+        return -1;
+    return static_cast<long>(flags.dwFlags);
+}
+
+}  // namespace tsy
