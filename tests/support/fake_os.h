@@ -17,6 +17,7 @@
 #include <set>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/os.h"
@@ -83,7 +84,7 @@ public:
     std::function<long(Text file, Text params)> onShellExecute;        // default: 42 (also for shellExecuteWait)
     long desktopShell = 1;             // the desktop shell's HRESULT; S_FALSE: no desktop shell window
     long stationFlags = 1;             // WSF_VISIBLE: an interactive window station
-    std::size_t appendLimit = std::string::npos;  // appendFile writes at most this many bytes
+    std::size_t appendLimit = std::string::npos;  // the next appendFile writes at most this many bytes
     // Fault injection: asked before every OS call with its name. FaultReturn makes the call fail the way the platform
     // fails (false, empty text, an error code); FaultThrow makes it raise a run-time error.
     enum Fault { FaultNone = 0, FaultReturn = 1, FaultThrow = 2 };
@@ -213,7 +214,8 @@ public:
     std::string localTime() override { return text("localTime", {}, clock); }
     std::size_t appendFile(Text path, Text content) override {
         return call("appendFile", {path, content}, std::size_t{0}, [&] {
-            return write(path, content.substr(0, appendLimit), std::ios::app) ? std::min(content.size(), appendLimit) : 0;
+            const std::size_t n = std::min(content.size(), std::exchange(appendLimit, std::string::npos));
+            return write(path, content.substr(0, n), std::ios::app) ? n : 0;
         });
     }
     long shellExecuteWait(Text operation, Text file, Text parameters, Text dir, int showCommand, std::uint32_t waitMs) override {

@@ -60,7 +60,10 @@ Lines trail(const FakeOs& fake, const std::string& kinds) {
             EXPECT_EQ(a[0] + "|" + a[2] + "|" + a[3], fake.sysDir + "\\msiexec.exe|" + sys().gsSystemDir + "|4294967295");
             line = "run " + (a[1].starts_with("msiexec.exe ") ? a[1].substr(12) : a[1]);
         } else if (c.name == "shellExecute" || c.name == "shellExecuteWait") {
-            line = a[0] + " " + a[1] + " " + a[2] + " @" + a[3];
+            // Nothing by a bare or relative name, which the shell would look for on the PATH and in App Paths.
+            EXPECT_TRUE(a[1].size() > 2 && ((isalpha(a[1][0]) && a[1][1] == ':' && a[1][2] == '\\') || a[1].starts_with("\\\\")))
+                << a[1];
+            line = a[0] + " " + a[1] + " " + a[2] + " @" + a[3] + (c.name == "shellExecuteWait" ? " <" + a[5] + "ms" : "");
         } else if (c.name == "saveSetting") {
             EXPECT_EQ(a[0] + "\\" + a[1], sys().gsAppKey + "\\StartUp");
             line = "save " + a[2] + "=" + a[3];
@@ -142,7 +145,7 @@ TEST(Engine, RequestsAndWhatTheyStart) {
                    R"(run /famu "C:\Kit\tsy3db.msi" TARGETDIR="D:\Data" /qb)", R"(open <sys>\vezEdeRu.exe -i @<sys>)", kComm,
                    kSaved, kVer}},
         {.installed = "PROGRAM DB", .request = "REMOVE PROGRAM DB OL",
-         .trail = {kUpdateBefore, R"(open <win>\regsvr32.exe /s /u <sys>\tsyemail.dll @<sys>)",
+         .trail = {kUpdateBefore, R"(open <win>\regsvr32.exe /s /u <sys>\tsyemail.dll @<sys> <60000ms)",
                    R"(run /x "C:\Kit\tsy3p.msi"REMOVE=ALL  TARGETDIR="C:\App" /qb /norestart)",
                    R"(run /x "C:\Kit\tsy3db.msi"REMOVE=ALL REINSTALLMODE=aums  TARGETDIR="D:\Data" /qb)"}},
         {.installed = "DB", .request = "S REMOVE PROGRAM DB", .kinds = "run",  // nothing installed by a removal
@@ -165,7 +168,7 @@ TEST(Engine, RequestsAndWhatTheyStart) {
         {.installed = "PROGRAM DB", .request = "DEBUG PROGRAM", .kinds = "ask", .trail = {"ask /famus "}},
         {.installed = "PROGRAM DB", .request = "S DEBUG DB", .kinds = "ask", .trail = {"ask /famu ", "ask  /qn"}},
         {.installed = "PROGRAM", .request = "S DEBUG REMOVE PROGRAM", .kinds = "open",
-         .trail = {kUpdateBefore, R"(open <win>\regsvr32.exe /u <sys>\tsyemail.dll @<sys>)"}},
+         .trail = {kUpdateBefore, R"(open <win>\regsvr32.exe /u <sys>\tsyemail.dll @<sys> <60000ms)"}},
         // Windows 8.1 and later tell this program (its manifest names them) their true version, 10.
         {.winMajor = 5, .request = "PROGRAM", .kinds = "open", .trail = {}},
         {.winMajor = 10, .request = "PROGRAM", .kinds = "open", .trail = {kComm}},
@@ -212,6 +215,7 @@ TEST(Engine, DebugAnswers) {
     for (const Scenario& s : rows) play(s);
 }
 
+// A restart Windows Installer asked for (3010) or began (1641) ends the run with 3010, unless something failed.
 // A package Windows Installer did not complete, or never got, fails the run, which goes on; "Ver" only over a program
 // that went in; the database engine only after the program's installer ran. The packages lie beside the setup (in its
 // Package folder if it is "TSY Setup"); a hidden one is none. A quote would end the quoted path early: refused.
@@ -228,6 +232,7 @@ TEST(Engine, Failures) {
     const Scenario rows[] = {
         {.failing = "tsy3p", .exit = 3010, .kinds = "box save", .exitCode = 3010, .trail = {kDBPath, kSaved, kVer}},
         {.failing = "tsy3db", .exit = 1641, .kinds = "box save", .exitCode = 3010, .trail = {kDBPath, kSaved, kVer}},
+        {.failing = "tsy3p", .exit = 3010, .shell = 8, .request = "PROGRAM", .kinds = "save", .exitCode = 1603, .trail = {kSaved, kVer}},
         {.failing = "tsy3p", .exit = 1602, .kinds = "box save", .exitCode = 1603,
          .trail = {notDone + "tsy3p.msi\r(error 1602) #16", kDBPath, kSaved}},
         {.failing = "tsy3db", .exit = 1603, .kinds = "box save", .exitCode = 1603,
@@ -251,7 +256,8 @@ TEST(Engine, Failures) {
 
 // regsvr32 by its full path, its failures told by the shell's answer; without the Windows system folder msiexec.exe
 // is not started at all and regsvr32 comes from the setup's own; with neither, no bare name goes to the shell. The
-// database engine is offered in the editions that need it, on a removal too; its start's failures are told.
+// database engine is offered in the editions that need it, on a removal too, and started from the kit only; its
+// start's failures are told. The e-mail unregistration is waited for, a minute at most, before the removal.
 TEST(Engine, ShellAnswers) {
     const std::string install = "box Microsoft ACE 2010 Database Engine (32-bit) must be installed on your system\r"
                                 "Would you like to install this now?\r #36 [Install Database Engine]";
@@ -259,7 +265,7 @@ TEST(Engine, ShellAnswers) {
                                "(NOTE: This is a necessary component of Microsoft Office 2010)\r #36 [Install Database Engine]";
     const std::string ace = R"(open C:\Kit\AccessDatabaseEngine2010_SP2.exe  @C:\Kit)",
         advice = "\rPlease try re-installing the program again\r #16";
-    const Lines removal = {kUpdateBefore, R"(open <win>\regsvr32.exe /s /u <sys>\tsyemail.dll @<sys>)", remove, ace};
+    const Lines removal = {kUpdateBefore, R"(open <win>\regsvr32.exe /s /u <sys>\tsyemail.dll @<sys> <60000ms)", remove, ace};
     auto plus = [](Lines lines, const std::string& more) { return lines.push_back(more), lines; };
     const Scenario rows[] = {
         {.shell = 32, .request = "OL", .kinds = "open box save", .trail = {kEmail, "save EmailForm=12"}},
@@ -279,12 +285,13 @@ TEST(Engine, ShellAnswers) {
                        R"(open <sys>\regsvr32.exe /s <sys>\tsyemail.dll @<sys>)"}},
         {.systemFolder = false, .systemDir = "", .request = "OL", .exitCode = 1603,
          .trail = {"box File Not Found:\\tsyemail.dll\rPlease re-install Tessary Contact Management\r"}},
+        {.installed = "PROGRAM", .systemFolder = false, .systemDir = "", .request = "REMOVE PROGRAM", .kinds = "open", .exitCode = 1603},
         {.key = "TSYPRO_WS", .winMajor = 5, .request = "PROGRAM", .kinds = "box open", .trail = {install, ace}},
         {.key = "TSYPRO_WS", .winMajor = 5, .boxes = {mb::AnswerNo}, .request = "PROGRAM", .kinds = "box open",
          .trail = {install}},
         {.key = "TSYPRO_RTF3", .installed = "PROGRAM", .request = "REMOVE PROGRAM", .kinds = "box open", .trail = removal},
-        {.key = "TSYPRO_WS", .winMajor = 5, .shell = 2, .request = "PROGRAM", .kinds = "box open", .exitCode = 1603,
-         .trail = {install, ace, "box File Not Found:AccessDatabaseEngine2010_SP2.exe\rTessary Contact Management will not run "
+        {.key = "TSYPRO_WS", .files = {"C:\\Kit\\tsy3p.msi"}, .winMajor = 5, .request = "PROGRAM", .kinds = "box open", .exitCode = 1603,
+         .trail = {install, "box File Not Found:AccessDatabaseEngine2010_SP2.exe\rTessary Contact Management will not run "
                                  "correctly without the ACE Database Engine\r" + advice}},
         {.key = "TSYPRO_WS", .winMajor = 5, .shell = 5, .request = "PROGRAM", .kinds = "box open", .exitCode = 1603,
          .trail = {install, ace, "box Sorry, Windows was not able to install the Microsoft ACE Database Engine (5):\r" + advice}},

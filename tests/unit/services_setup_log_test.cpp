@@ -22,9 +22,9 @@ struct SilentRun {
 };
 
 // "Setup.exe S PROGRAM DB OL", the database package failing, through the log or without it.
-SilentRun runSilently(FakeOs& fake, bool logged = true) {
-    fake.onCreateProcess = [](const std::string&, const std::string& cmd) {
-        return ProcessResult{true, true, cmd.find("tsy3db") != std::string::npos ? 1603u : 0u};
+SilentRun runSilently(FakeOs& fake, bool logged = true, std::uint32_t dbExit = 1603) {
+    fake.onCreateProcess = [dbExit](const std::string&, const std::string& cmd) {
+        return ProcessResult{true, true, cmd.find("tsy3db") != std::string::npos ? dbExit : 0u};
     };
     fake.addFolder("C:\\Users\\tester\\Temp");
     fake.addFile("C:\\Kit\\tsy3p.msi");
@@ -70,9 +70,15 @@ TEST(SetupLog, ARunIsToldFromHeaderToResultEachEntryWithItsProcessId) {
               "C:\\Kit\\tsy3db.msi" + more + "(error 1603)" + more + "Answer: OK" + entry,
           entry + "Result: failed, exit code 1603\r\n"})
         EXPECT_NE(run.log.find(expected), std::string::npos) << expected << "\n" << run.log;
+    OsScope restart;
+    run = runSilently(restart.fake, true, 3010);
+    EXPECT_EQ(run.exitCode, 3010);
+    EXPECT_NE(run.log.find(entry + "Result: success, Windows must restart to complete it, exit code 3010\r\n"),
+              std::string::npos) << run.log;
 }
 
-// A failed write is tried once more with the next entry, losing nothing; two failures in a row
+// A failed write is tried once more with the next entry, losing nothing and repeating nothing that a write cut short
+// had written; two failures in a row
 // give the log up. No state of the log changes what the run does.
 TEST(SetupLog, AFailedWriteIsRetriedOnceThenTheLogIsGivenUpAndTheRunNeverChanges) {
     const SilentRun plain = [] {
@@ -84,7 +90,8 @@ TEST(SetupLog, AFailedWriteIsRetriedOnceThenTheLogIsGivenUpAndTheRunNeverChanges
         FakeOs::Fault how;
         bool temp;
         int appendCalls;  // -1: one for every entry
-    } cases[] = {{1, FakeOs::FaultReturn, true, -1}, {1, FakeOs::FaultThrow, true, -1},
+        std::size_t firstWrite = std::string::npos;  // bytes the first write puts in the file
+    } cases[] = {{1, FakeOs::FaultReturn, true, -1}, {1, FakeOs::FaultThrow, true, -1}, {0, FakeOs::FaultNone, true, -1, 10},
                  {1000, FakeOs::FaultReturn, true, 2}, {1000, FakeOs::FaultThrow, true, 2},
                  {0, FakeOs::FaultNone, false, 0}};
     for (const auto& c : cases) {
@@ -95,6 +102,7 @@ TEST(SetupLog, AFailedWriteIsRetriedOnceThenTheLogIsGivenUpAndTheRunNeverChanges
             return name == "appendFile" && failed++ < c.failures ? c.how : FakeOs::FaultNone;
         };
         if (!c.temp) scope.fake.temp.clear();
+        scope.fake.appendLimit = c.firstWrite;
         SilentRun run = runSilently(scope.fake);
         EXPECT_EQ(run.effects, plain.effects);
         EXPECT_EQ(run.exitCode, plain.exitCode);
@@ -103,6 +111,34 @@ TEST(SetupLog, AFailedWriteIsRetriedOnceThenTheLogIsGivenUpAndTheRunNeverChanges
         const bool whole = run.log.find("==== TSY Setup") != std::string::npos &&
                            run.log.find("Result: failed, exit code 1603") != std::string::npos;
         EXPECT_EQ(whole, c.appendCalls < 0) << run.log;
+        EXPECT_EQ(run.log.find(" [4242]  ==== TSY Setup"), whole ? 19 : std::string::npos) << run.log;
+    }
+}
+
+// Where nobody can answer (a window station that is not visible) no box is shown: each is logged with its title and
+// the answer of its default button, and the run goes on with it. A station whose flags cannot be read shows them.
+TEST(SetupLog, BoxesNobodyCanAnswerAreLoggedWithTheirDefaultButton) {
+    const struct { long flags; int style, answer; } rows[] = {  // AnswerIgnore: shown, the user's answer
+        {0, mb::OkOnly, mb::AnswerOk}, {0, mb::YesNo | mb::Question, mb::AnswerYes}, {2, mb::YesNo | mb::DefaultButton2, mb::AnswerNo},
+        {0, mb::YesNoCancel | 2 * mb::DefaultButton2, mb::AnswerCancel}, {0, mb::OkCancel | 3 * mb::DefaultButton2, mb::AnswerOk},
+        {0, mb::AbortRetryIgnore | mb::DefaultButton2, mb::AnswerRetry}, {1, mb::YesNo, mb::AnswerIgnore}, {-1, 0, mb::AnswerIgnore}};
+    for (const auto& r : rows) {
+        OsScope scope;
+        scope.fake.addFolder("C:\\Users\\tester\\Temp");
+        scope.fake.stationFlags = r.flags;
+        scope.fake.msgBoxAnswers = {mb::AnswerIgnore};
+        scope.fake.inputBoxAnswers = {"typed"};
+        LoggingOs logging(scope.fake, LoggingOs::defaultLogPath(scope.fake), "TSYPRO_3");
+        const bool shown = r.answer == mb::AnswerIgnore;
+        EXPECT_EQ(logging.msgBox("Go on?", r.style, ""), r.answer) << r.flags << " " << r.style;
+        EXPECT_EQ(logging.inputBox("Level:", "Debug", " /qb-"), shown ? "typed" : " /qb-");
+        std::ostringstream log;
+        log << std::ifstream(scope.fake.hostPath(LoggingOs::defaultLogPath(scope.fake)), std::ios::binary).rdbuf();
+        const std::string notShown = " (not shown: the window station is not interactive)\r\n";
+        EXPECT_EQ(log.str().find("Message box \"TSY Setup\": Go on?\r\n        Answer: ") != std::string::npos &&
+                      log.str().find("Input box \"Debug\": Level:\r\n        Default:  /qb-\r\n        Answer:  /qb-" + notShown) !=
+                          std::string::npos,
+                  !shown) << log.str();
     }
 }
 

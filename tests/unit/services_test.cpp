@@ -146,27 +146,33 @@ TEST_F(ServicesTest, MsiexecComesFromTheSystemFolder) {
     }
 }
 
+// The desktop's shell first (S_OK ends it); where it does not answer, the shell open request and its answer's message.
+// A program that is not there, or not named by a full path, is not started at all.
 TEST_F(ServicesTest, OpenProgramByTheShellsAnswer) {
-    const std::string file = "C:\\App\\tsy3.exe", open = "shellExecute(open|" + file;
-    const std::tuple<long, Lines> rows[] = {
-        {32, {}},
-        {2, {"Program Not Found: " + file + "\rPlease verify that the path is correct or re-install Tessary Contact "
-             "Management\r #0"}},
-        {3, {"Path not found:" + file + " #0"}},
-        {31, {open + "|1|1|1) -> 2", "Windows does not have a program associated for: " + file + " #0"}},
-        {0, {"Sorry, Windows was not able to open your program: 0 #0"}},
-        {5, {"Sorry, Windows was not able to open your program: 5 #0"}},
+    const std::string file = "C:\\App\\tsy3.exe", open = "shellExecute(open|" + file, desktop = "desktopShellExecute(" + file;
+    const std::string notFound = "Program Not Found: " + file + "\rPlease verify that the path is correct or re-install "
+                                 "Tessary Contact Management\r #0";
+    const std::tuple<long, long, Lines> rows[] = {  // desktop shell's HRESULT, shell's answer, what is seen
+        {0, 2, {desktop + "|||open|1) -> 0"}},
+        {1, 32, {desktop + "|||open|1) -> 1", open + "|||1) -> 32"}},
+        {0x80004002L, 2, {desktop + "|||open|1) -> " + std::to_string(0x80004002L), open + "|||1) -> 2", notFound}},
+        {1, 3, {desktop + "|||open|1) -> 1", open + "|||1) -> 3", "Path not found:" + file + " #0"}},
+        {1, 31, {desktop + "|||open|1) -> 1", open + "|||1) -> 31", open + "|1|1|1) -> 2",
+                 "Windows does not have a program associated for: " + file + " #0"}},
+        {1, 0, {desktop + "|||open|1) -> 1", open + "|||1) -> 0", "Sorry, Windows was not able to open your program: 0 #0"}},
+        {1, 5, {desktop + "|||open|1) -> 1", open + "|||1) -> 5", "Sorry, Windows was not able to open your program: 5 #0"}},
+        {0, 32, {notFound}},  // not there
     };
-    fake.addFile(file);
-    for (const auto& [answer, after] : rows) {
+    for (const auto& [hresult, answer, expected] : rows) {
         fake.calls.clear();
+        if (expected.size() > 1 || expected[0].starts_with(desktop)) fake.addFile(file);
+        else fs::remove(fake.hostPath(file));
+        fake.desktopShell = hresult;
         fake.onShellExecute = [&](auto&, auto& params) { return params == "1" ? 2 : answer; };
         std::string f = file, params;
-        EXPECT_EQ(SYS_OpenProgram(f, params), answer >= 32) << answer;
-        Lines expected = {open + "|||1) -> " + std::to_string(answer)};
-        expected.insert(expected.end(), after.begin(), after.end());
+        EXPECT_EQ(SYS_OpenProgram(f, params), !expected.back().ends_with(" #0")) << answer;
         Lines shown;
-        for (const std::string& line : seen()) if (!line.starts_with("dirFirst") && !line.starts_with("desktop")) shown.push_back(line);
+        for (const std::string& line : seen()) if (!line.starts_with("dirFirst")) shown.push_back(line);
         EXPECT_EQ(shown, expected);
     }
 }

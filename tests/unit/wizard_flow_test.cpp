@@ -45,6 +45,7 @@ const Flow kFlows[] = {
     {"pro", "single finish !shellExecute finish", "0 2 5 5 x0", "program+db+email",
      "errHdl_cmdFinish_Click: Injected fault in shellExecute (5)", kTsy3},
     {"pro", "single enter", "0 2 x1603", "program+db+email", "", "", "", 0},
+    {"pro", "single finish finish", "0 2 5 x3010", "program+db+email", "", kTsy3, "", 3},
     {"pro", "single enter", "0 2 x1603", "program+db+email", "", "", "", 2},
     // Maintenance, the program installed.
     {"pro:PD", "space space enter enter", "6 4 2 5 x0", "program+email+repair", "", "",
