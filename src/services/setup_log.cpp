@@ -239,9 +239,9 @@ long LoggingOs::shellExecuteWait(const std::string& operation, const std::string
                                  const std::string& parameters, const std::string& folder,
                                  int showCommand, std::uint32_t waitMs) {
     long r = inner_.shellExecuteWait(operation, file, parameters, folder, showCommand, waitMs);
-    log("Shell " + operation + ", waited for up to " + std::to_string(waitMs) + " ms: " + file +
-        (parameters.empty() ? "" : " " + parameters) + "\rFolder: " + folder +
-        "\rReturned: " + std::to_string(r) + (r >= 32 ? " (started)" : " (error)"));
+    log("Shell " + operation + ": " + file + (parameters.empty() ? "" : " " + parameters) +
+        "\rFolder: " + folder + "\rReturned: " + std::to_string(r) +
+        (r >= 32 ? " (started, waited for up to " + std::to_string(waitMs) + " ms)" : " (error)"));
     return r;
 }
 

@@ -89,6 +89,16 @@ int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wst
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
+    // '!' first in ANSWERS: the setup runs in a window station of its own that nobody can see or answer, as under a
+    // deployment tool in session 0.
+    std::wstring desktop = L"tsy-unattended\\Default";
+    if (*answers == L'!') {
+        ++answers;
+        HWINSTA mine = GetProcessWindowStation(), hidden = CreateWindowStationW(L"tsy-unattended", 0, GENERIC_ALL, nullptr);
+        if (hidden && SetProcessWindowStation(hidden)) CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        SetProcessWindowStation(mine);
+        si.lpDesktop = desktop.data();
+    }
     // Without an application name the search takes our current folder: make it the setup's.
     SetCurrentDirectoryW(dir);
     if (!rec || !CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir, &si, &pi)) {
