@@ -35,6 +35,7 @@ struct Scenario {
     const char* ver = "";        // the saved version, and the templates a 3.0 installation left
     Lines templates = {};        //   below D:\Data\Tessary Data\Documents\Templates
     const char* locked = "";     // a template that cannot be moved
+    const char* refused = "";    // a setting the store refuses (a run-time error in the engine)
     long winMajor = 6;
     bool systemFolder = true;    // whether Windows names its system folder; the setup's own:
     const char* systemDir = "C:\\windows\\syswow64";
@@ -110,7 +111,8 @@ void play(const Scenario& s) {
     fake.onShellExecute = [&s](auto& file, auto& params) { return params == "1" ? 2 : s.shell; };
     fake.fault = [&fake, &s](const std::string& name) {
         const bool locked = name == "moveFile" && *s.locked && fake.calls.back().args[0].find(s.locked) != std::string::npos;
-        return locked || (name == "systemDirectory" && !s.systemFolder) ? FakeOs::FaultReturn : FakeOs::FaultNone;
+        const bool refused = name == "saveSetting" && fake.calls.back().args[2] == s.refused;
+        return locked || refused || (name == "systemDirectory" && !s.systemFolder) ? FakeOs::FaultReturn : FakeOs::FaultNone;
     };
     bool p = hasWord(s.request, "PROGRAM"), d = hasWord(s.request, "DB"), e = hasWord(s.request, "OL"),
          rep = hasWord(s.request, "REPAIR"), rem = hasWord(s.request, "REMOVE"), ui = false, dbUi = false;
@@ -204,6 +206,14 @@ TEST(Engine, DebugAnswers) {
                    kVer}},
         {.answers = {" /qb-", ""}, .request = "DEBUG PROGRAM DB OL", .kinds = "run save box", .exitCode = 1602,
          .trail = {kProgram, "box Cancel install? #52"}},
+        // An error in a step: in debug mode Yes goes on with the next statement, No ends the run as failed.
+        {.refused = "DBPath", .request = "DEBUG PROGRAM DB", .kinds = "run box",
+         .trail = {kProgram, "box errHdl_SYS_Install: Invalid procedure call or argument (5)\r\rResume Next? #4",
+                   R"(box Command: msiexec.exe /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qb-, <sys>)", kDatabase}},
+        {.refused = "DBPath", .boxes = {mb::AnswerOk, mb::AnswerNo}, .request = "DEBUG PROGRAM DB", .kinds = "run box", .exitCode = 1603,
+         .trail = {kProgram, "box errHdl_SYS_Install: Invalid procedure call or argument (5)\r\rResume Next? #4"}},
+        {.key = "TSYLITE_3", .refused = "DBPath", .request = "DB", .kinds = "run box", .exitCode = 1603,
+         .trail = {"box errHdl_SYS_Install: Invalid procedure call or argument (5)\r\r #16"}},
         {.failing = "tsy3p", .exit = 1603, .answers = {" /qb-", ""}, .request = "DEBUG PROGRAM DB OL", .kinds = "run save box",
          .exitCode = 1603, .trail = {kProgram,
                                      "box Windows Installer could not complete the installation of:\rC:\\Kit\\tsy3p.msi\r"

@@ -49,10 +49,20 @@ TEST(StartUpDetect, InstallStateByPackage) {
         }
         os.fake.productStates = {{code[0], r.program}, {code[1], r.db}, {code[2], r.dbUpdate}};
         os.fake.installerAvailable = r.available;
-        sys().gbInstalled = !r.available;  // a failed query keeps this
-        SYS_IsInstalled();
-        EXPECT_EQ(std::string() + "01"[sys().gbInstalled] + "01"[sys().gbDBInstalled], r.flags)
-            << r.program << " " << r.db << " " << r.update;
+        // Debug mode shows what was found, or which code could not be asked about.
+        for (bool debug : {false, true}) {
+            sys().gbDebug = debug;
+            sys().gbInstalled = !r.available;  // a failed query keeps this
+            os.fake.calls.clear();
+            SYS_IsInstalled();
+            EXPECT_EQ(std::string() + "01"[sys().gbInstalled] + "01"[sys().gbDBInstalled], r.flags)
+                << r.program << " " << r.db << " " << r.update;
+            const std::string& db = code[r.update ? 2 : 1], query = "errHdl_SYS_IsInstalled: ProductID: ";
+            const std::string told = !debug ? "" : !r.available ? query + code[0] + "\r // " + query + db + "\r"
+                : "gbInstalled =" + boolText(r.flags[0] == '1') + "  gsProdID = " + code[0] + "\rgbDBInstalled = " +
+                      boolText(r.flags[1] == '1') + "  gsDBProdID = " + db + "\r";
+            EXPECT_EQ(said(os.fake, told), told);
+        }
     }
 }
 

@@ -94,7 +94,7 @@ const Start kStarts[] = {
     {"Setup", "S", "silent 1603: /I tsy3p.msi", "TSY Install Error // Windows Installer", "", "createProcess"},
     {"Setup", "S DEBUG", "silent 0: /I tsy3p.msi", "gbInstalled =False // Initial Install Folders:  // gbInstalled =", "ON"},
     // A wrong parameter ends the process with the help; nothing after it is read.
-    {"Setup", "S X DEBUG", "ended 1639", "Parameter:X\rSorry this is not a valid Parameter.\r\rAvailable Parameters"},
+    {"Setup", "S x DEBUG y", "ended 1639", "Parameter:x\rSorry this is not a valid Parameter.\r\rAvailable Parameters"},
     {"Setup", "S\tDEBUG", "ended 1639", "Parameter:S\tDEBUG\r"},
     {"Setup", " S", "ended 1639", "Parameter:\r"},
     // Debug mode shows what start-up found; a failing step is told and start-up goes on.
