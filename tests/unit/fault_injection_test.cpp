@@ -1,12 +1,11 @@
-// Fault injection: silent runs (an update of the edition with the database engine among them) and the wizard's flows,
-// each run clean first, then once for every OS call k with the k-th call failing, both ways the platform fails (a
-// false, empty or error return; a run-time error), and, for msiexec.exe and the shell, as they fail on their own
-// (exit code 1603; the shell's answers 2, 3 and 31). Whatever fails,
+// Fault injection: silent runs (one an update with the database engine) and the wizard's flows, each run clean first,
+// then once for every OS call k with the k-th call failing, both ways the platform fails (a false, empty or error
+// return; a run-time error), and msiexec.exe and the shell also as they fail on their own (1603; 2, 3, 31). Whatever fails,
 //   - nothing but the end of the process escapes, and nothing loops;
 //   - the exit code is 0, 1602 or 1603: 0 only when every package the clean run handed to Windows Installer, every
-//     component it registered (by whole path) and every setting it wrote was done here too; 1602 only when the user
-//     closed the wizard before any Windows Installer run; 1603 only after a message shown from the failing call on,
-//     which names the package or the file or folder of the failed request;
+//     component it registered (whole paths) and every setting it wrote was done here too; 1602 only when the user
+//     closed the wizard before any Windows Installer run; 1603 only after a message from the failing call on, naming
+//     the package, or the file or folder the shell was asked for;
 //   - an injected run-time error is reported only by handlers shown outside debug mode, and by the right one, as it
 //     shows its report, for the calls that belong to one;
 //   - "Ver" is written only after the program package went in, "DBPath" only on the way to the database package's
@@ -124,8 +123,9 @@ void check(const Outcome& clean, const Outcome& run, FakeOs::Fault how, long ans
     if (!run.exit) return;
     const int code = *run.exit;
     const Call& fault = run.calls[run.faultedAt];
-    const std::string named = fault.name == "createProcess" ? package(fault) : fault.name == "shellExecute" && answer
-                              ? (answer == 3 ? fault.args[3] : fault.args[1].ends_with("regsvr32.exe") ? fault.args[2].substr(fault.args[2].rfind(' ') + 1) : fault.args[1]) : "";
+    const std::string params = fault.args.size() > 2 ? fault.args[2] : "";  // a shell request: file, parameters, folder
+    const std::string named = fault.name == "createProcess" ? package(fault) : fault.name != "shellExecute" || !answer ? ""
+                              : answer == 3 ? fault.args[3] : params.empty() ? fault.args[1] : params.substr(params.rfind(' ') + 1);
     const bool told = std::any_of(run.calls.begin() + run.faultedAt, run.calls.end(), [&](const Call& c) {
         return c.name == "msgBox" && c.args[0].find(named) != std::string::npos;
     });

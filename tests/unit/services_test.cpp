@@ -154,7 +154,6 @@ TEST_F(ServicesTest, OpenProgramByTheShellsAnswer) {
              "Management\r #0"}},
         {3, {"Path not found:" + file + " #0"}},
         {31, {open + "|1|1|1) -> 2", "Windows does not have a program associated for: " + file + " #0"}},
-        {0, {"Sorry, Windows was not able to open your program: 0 #0"}},
         {5, {"Sorry, Windows was not able to open your program: 5 #0"}},
     };
     for (const auto& [answer, after] : rows) {

@@ -1,5 +1,5 @@
-// What start-up learns of the machine and the build: the edition, the installed packages, the
-// Windows version, and the program and database folders with their fallbacks and saved values.
+// What start-up learns of the machine and the build: the edition, the installed packages, and the
+// program and database folders with their fallbacks and saved values (by the Windows version).
 #include <algorithm>
 #include <set>
 #include <sstream>
@@ -63,21 +63,6 @@ TEST(StartUpDetect, InstallStateByPackage) {
                       boolText(r.flags[1] == '1') + "  gsDBProdID = " + db + "\r";
             EXPECT_EQ(said(os.fake, told), told);
         }
-    }
-}
-
-TEST(StartUpWinVersion, ServicePackOnlyBeforeVersion6) {
-    struct Row { long major, minor, build; const char* name; const char* version; const char* sp; };
-    for (const Row& r : {Row{5, 1, 2600, "Windows XP", "5.1.2600", "Service Pack 3"},
-                         Row{6, 1, 7601, "Windows 7", "6.1.7601", "as passed"}}) {
-        OsScope os;
-        os.fake.winVersion = WinVersion{true, 2, r.major, r.minor, r.build, "Service Pack 3"};
-        long platform = 0, major = 0, minor = 0, build = 0;
-        std::string sp = "as passed", version;
-        EXPECT_EQ(SYS_GetWinVersion(platform, major, minor, build, sp, version), r.name);
-        EXPECT_EQ(version, r.version);
-        EXPECT_EQ(sp, r.sp);
-        EXPECT_EQ(major, r.major);
     }
 }
 
