@@ -338,7 +338,6 @@ TEST(Engine, TemplatesOfA30Installation) {
         {.installed = "PROGRAM DB", .ver = "3.0", .templates = report, .request = "REMOVE PROGRAM DB", .kinds = "move"},
         {.ver = "3.3.0", .templates = report, .request = "DB", .kinds = "move"},
         {.templates = report, .request = "DB", .kinds = "move"},
-        {.ver = "30.1", .templates = report, .request = "DB", .kinds = "move"},
         {.ver = "3.0", .templates = report, .request = "DB", .kinds = "move", .trail = reportMoved},
     };
     for (const Scenario& s : rows) play(s);

@@ -39,7 +39,6 @@ TEST_F(ServicesTest, DirExists) {
         EXPECT_EQ(SYS_DirExists(path, create), there) << path << create;
         EXPECT_EQ(fake.exists(path), there) << path;
     }
-    EXPECT_EQ(fake.calls.size(), 10u);  // the empty path asks nothing
     fake.fault = [](const std::string&) { return FakeOs::FaultThrow; };
     EXPECT_FALSE(SYS_DirExists("C:\\Kit", true));
 }

@@ -112,13 +112,5 @@ const Machine kMachines[] = {
 
 INSTANTIATE_TEST_SUITE_P(Machines, StartUpFolders, ::testing::ValuesIn(kMachines));
 
-// Without a Program Files folder nothing counts as inside it: the saved database stays.
-TEST(StartUpFolders2, SavedDatabaseWithoutProgramFiles) {
-    OsScope os;
-    configureEdition("TSYPRO_3");
-    os.fake.settings[FakeOs::settingKey("TSYPRO_3", "StartUp", "DBPath")] = "E:\\TD\\MainDB\\";
-    EXPECT_EQ(SYS_GetDBInstallPath(), "E:\\TD");
-}
-
 }  // namespace
 }  // namespace tsy::wiztest
