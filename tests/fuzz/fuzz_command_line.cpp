@@ -10,7 +10,6 @@
 #include <set>
 #include <sstream>
 
-#include "engine/command_line.h"
 #include "engine/engine.h"
 #include "services/text.h"
 #include "startup/startup.h"
