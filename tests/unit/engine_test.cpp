@@ -147,6 +147,8 @@ TEST(Engine, RequestsAndWhatTheyStart) {
          .trail = {kUpdateBefore, R"(open <win>\regsvr32.exe /s /u <sys>\tsyemail.dll @<sys>)",
                    R"(run /x "C:\Kit\tsy3p.msi"REMOVE=ALL  TARGETDIR="C:\App" /qb /norestart)",
                    R"(run /x "C:\Kit\tsy3db.msi"REMOVE=ALL REINSTALLMODE=aums  TARGETDIR="D:\Data" /qb)"}},
+        {.installed = "DB", .request = "PROGRAM DB", .kinds = "run",  // only the database there: it is reinstalled, watched
+         .trail = {kProgram, R"(run /famu "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qf)"}},
         {.installed = "DB", .request = "S REMOVE PROGRAM DB", .kinds = "run",  // nothing installed by a removal
          .trail = {R"(run /x "C:\Kit\tsy3db.msi"REMOVE=ALL REINSTALLMODE=aums  TARGETDIR="D:\Data" /qn)"}},
         {.update = true, .installed = "PROGRAM DB", .request = "S PROGRAM DB", .kinds = "run",
