@@ -273,6 +273,7 @@ TEST(Engine, ShellAnswers) {
         {.shell = 32, .request = "OL", .kinds = "open box save", .trail = {kEmail, "save EmailForm=12"}},
         {.shell = 2, .request = "OL", .kinds = "open box save", .exitCode = 1603,
          .trail = {kEmail, "box File Not Found:<sys>\\tsyemail.dll\rPlease re-install Tessary Contact Management\r"}},
+        {.shell = 3, .request = "OL", .kinds = "open box save", .exitCode = 1603, .trail = {kEmail, "box Path not found:<sys>"}},
         {.shell = 31, .request = "OL", .kinds = "open box save", .exitCode = 1603,
          .trail = {kEmail, "open <sys> 1 @1", "box Windows does not have a program associated for: <sys>\\tsyemail.dll"}},
         {.shell = 0, .request = "PROGRAM", .kinds = "open box save", .exitCode = 1603,
