@@ -39,7 +39,6 @@ TEST_F(ServicesTest, DirExists) {
         EXPECT_EQ(SYS_DirExists(path, create), there) << path << create;
         EXPECT_EQ(fake.exists(path), there) << path;
     }
-    EXPECT_EQ(fake.calls.size(), 10u);  // the empty path asks nothing
     fake.fault = [](const std::string&) { return FakeOs::FaultThrow; };
     EXPECT_FALSE(SYS_DirExists("C:\\Kit", true));
 }
@@ -159,7 +158,6 @@ TEST_F(ServicesTest, OpenProgramByTheShellsAnswer) {
         {1, 3, {desktop + "|||open|1) -> 1", open + "|||1) -> 3", "Path not found:" + file + " #0"}},
         {1, 31, {desktop + "|||open|1) -> 1", open + "|||1) -> 31", open + "|1|1|1) -> 2",
                  "Windows does not have a program associated for: " + file + " #0"}},
-        {1, 0, {desktop + "|||open|1) -> 1", open + "|||1) -> 0", "Sorry, Windows was not able to open your program: 0 #0"}},
         {1, 5, {desktop + "|||open|1) -> 1", open + "|||1) -> 5", "Sorry, Windows was not able to open your program: 5 #0"}},
         {0, 32, {notFound}},  // not there
     };

@@ -1,5 +1,5 @@
-// What start-up learns of the machine and the build: the edition, the installed packages, the
-// Windows version, and the program and database folders with their fallbacks and saved values.
+// What start-up learns of the machine and the build: the edition, the installed packages, and the
+// program and database folders with their fallbacks and saved values (by the Windows version).
 #include <algorithm>
 #include <set>
 #include <sstream>
@@ -49,25 +49,20 @@ TEST(StartUpDetect, InstallStateByPackage) {
         }
         os.fake.productStates = {{code[0], r.program}, {code[1], r.db}, {code[2], r.dbUpdate}};
         os.fake.installerAvailable = r.available;
-        sys().gbInstalled = !r.available;  // a failed query keeps this
-        SYS_IsInstalled();
-        EXPECT_EQ(std::string() + "01"[sys().gbInstalled] + "01"[sys().gbDBInstalled], r.flags)
-            << r.program << " " << r.db << " " << r.update;
-    }
-}
-
-TEST(StartUpWinVersion, ServicePackOnlyBeforeVersion6) {
-    struct Row { long major, minor, build; const char* name; const char* version; const char* sp; };
-    for (const Row& r : {Row{5, 1, 2600, "Windows XP", "5.1.2600", "Service Pack 3"},
-                         Row{6, 1, 7601, "Windows 7", "6.1.7601", "as passed"}}) {
-        OsScope os;
-        os.fake.winVersion = WinVersion{true, 2, r.major, r.minor, r.build, "Service Pack 3"};
-        long platform = 0, major = 0, minor = 0, build = 0;
-        std::string sp = "as passed", version;
-        EXPECT_EQ(SYS_GetWinVersion(platform, major, minor, build, sp, version), r.name);
-        EXPECT_EQ(version, r.version);
-        EXPECT_EQ(sp, r.sp);
-        EXPECT_EQ(major, r.major);
+        // Debug mode shows what was found, or which code could not be asked about.
+        for (bool debug : {false, true}) {
+            sys().gbDebug = debug;
+            sys().gbInstalled = !r.available;  // a failed query keeps this
+            os.fake.calls.clear();
+            SYS_IsInstalled();
+            EXPECT_EQ(std::string() + "01"[sys().gbInstalled] + "01"[sys().gbDBInstalled], r.flags)
+                << r.program << " " << r.db << " " << r.update;
+            const std::string& db = code[r.update ? 2 : 1], query = "errHdl_SYS_IsInstalled: ProductID: ";
+            const std::string told = !debug ? "" : !r.available ? query + code[0] + "\r // " + query + db + "\r"
+                : "gbInstalled =" + boolText(r.flags[0] == '1') + "  gsProdID = " + code[0] + "\rgbDBInstalled = " +
+                      boolText(r.flags[1] == '1') + "  gsDBProdID = " + db + "\r";
+            EXPECT_EQ(said(os.fake, told), told);
+        }
     }
 }
 
@@ -116,14 +111,6 @@ const Machine kMachines[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Machines, StartUpFolders, ::testing::ValuesIn(kMachines));
-
-// Without a Program Files folder nothing counts as inside it: the saved database stays.
-TEST(StartUpFolders2, SavedDatabaseWithoutProgramFiles) {
-    OsScope os;
-    configureEdition("TSYPRO_3");
-    os.fake.settings[FakeOs::settingKey("TSYPRO_3", "StartUp", "DBPath")] = "E:\\TD\\MainDB\\";
-    EXPECT_EQ(SYS_GetDBInstallPath(), "E:\\TD");
-}
 
 }  // namespace
 }  // namespace tsy::wiztest

@@ -116,7 +116,7 @@ public:
                 else if (k == "esc") f.userEscape();
                 else if (k == "close") f.userClose();
                 else if (k == "space") { if (f.focused()) f.userClick(*f.focused()); }
-                else if (k == "installed") sys().gbInstalled = sys().gbDBInstalled = true;
+                else if (is("installed")) sys().gbInstalled = true, sys().gbDBInstalled = k == "installed";  // "installedP"
                 else if (is("tx")) f.userEditText(f.txPath(k[2] - '0'), k.substr(4));
                 else if (is("ck")) f.userClick(f.ckOpt(n));
                 else if (is("in")) f.userClick(f.ckInstall(n));

@@ -64,6 +64,7 @@ const Flow kFlows[] = {
     {"pro:U", "custom back custom next finish", "0 7 0 7 2 5", "program+email"},
     {"pro:UPD", "remove ck3 finish finish", "6 3 3 5 x0", "program+remove"},
     {"pro:U", "installed network opt2 opt1 next finish finish", "0 0 1 1 1 2 5 x0", "program+email", "", kTsy3},
+    {"pro:U", "installedP network next finish finish", "0 0 7 2 5 x0", "program+email", "", kTsy3},
     // The edition without the Outlook interface and the single-user install.
     {"rtf3", "single space enter enter enter", "0 0 7 2 5 x0", "program", "",
      kProgramFolder + "\\TSY3_RTF.exe"},
@@ -74,17 +75,30 @@ const Flow kFlows[] = {
 
 INSTANTIATE_TEST_SUITE_P(Tasks, WizardFlow, ::testing::ValuesIn(kFlows));
 
-// What the window shows at once, by mode and edition.
+// What the window shows at once, by mode, edition and installed packages: the first panel, then whether the menu's
+// Single User and the uninstall and repair boxes are offered ("-" not, else their value); the mode in the captions.
 TEST_F(WizardTest, LoadShowsModeAndEdition) {
-    struct Row { const char* start; const char* title; const char* version; bool rev, proOnly; };
-    for (const Row& r : {Row{"pro", "Install", "Professional 3.3", true, false},
-                         Row{"lite", "Install", "Lite 3.3", true, true},
-                         Row{"pro:UPD", "Update", "Update to 3.3.0", false, false}}) {
+    struct Row { const char *start, *version, *offers; };
+    for (const Row& r : {Row{"pro", "Professional 3.3", "0 0---0"}, Row{"lite", "Lite 3.3", "0 0---0"},
+                         Row{"rtf3", "Professional 3.3", "0 -----"}, Row{"rtf3:PD", "Professional 3.3", "6 01-1-"},
+                         Row{"pro:D", "Professional 3.3", "0 0-1-0"}, Row{"pro:UPD", "Update to 3.3.0", "6 01-10"},
+                         Row{"lite:U", "Update to 3.3.0", "0 0---0"}}) {
         open(r.start);
-        EXPECT_EQ(form->window().caption(), std::string("Tessary Contact Management ") + r.title + " Wizard");
+        const bool update = std::strchr(r.start, 'U');
+        EXPECT_EQ(form->window().caption(), std::string("Tessary Contact Management ") + (update ? "Update" : "Install") + " Wizard");
         EXPECT_EQ(form->lbVersion.caption(), r.version);
-        EXPECT_EQ(form->lbRev.visible(), r.rev) << r.start;
-        EXPECT_EQ(form->lbProOnly().visible(), r.proOnly) << r.start;
+        EXPECT_EQ(form->lbRev.visible(), !update) << r.start;
+        EXPECT_EQ(form->lbProOnly().visible(), r.start[0] == 'l') << r.start;
+        std::string offers = std::to_string(form->currentPanel()) + " ";
+        for (const Control* c : {&form->cmdOpt(0), &form->ckOpt(2), &form->ckOpt(3), &form->ckOpt(4), &form->ckOpt(5)})
+            offers += c->enabled() ? std::to_string(c->value()) : "-";
+        EXPECT_EQ(offers, r.offers) << r.start;
+        int updateCaptions = 0;
+        for (const Control* c : {&form->ckOpt(5), &form->frWiz(5), &form->ckInstall(1), &form->ckInstall(2),
+                                 &form->optInstall(0), &form->optInstall(1), &form->optInstall(2)})
+            updateCaptions += c->caption().find("Update") != std::string::npos;
+        EXPECT_EQ(updateCaptions, update ? 7 : 0) << r.start;
+        EXPECT_EQ(form->ckOpt(5).caption().find("WARNING") != std::string::npos, !update) << r.start;
     }
 }
 
