@@ -83,7 +83,7 @@ void __verbose_terminate_handler() { std::abort(); }
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // A saved folder on a drive without its medium (a card reader, an empty DVD drive) or a
     // mapped drive gone missing must fail the call that touches it, not raise the system's
-    // "No Disk" box, which nobody answers in an unattended run. Inherited by every child.
+    // "No Disk" box, which nobody answers in an unattended run. The programs it starts inherit it.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     restrictDllSearch();
     initCommonControls();

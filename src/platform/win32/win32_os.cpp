@@ -240,7 +240,11 @@ std::string Win32Os::dirFirst(const std::string& pattern, int attributeMask) {
     std::string search = pattern;
     char last = pattern.back();
     if (last == '\\' || last == '/') search += "*";  // the folder's contents
-    find_ = FindFirstFileW(toWide(search).c_str(), &firstFound_);
+    // Windows refuses a path of MAX_PATH characters or more to a program that has not opted in
+    // to long paths (msiexec.exe could not open such a package either); Wine takes any length.
+    const std::wstring path = toWide(search);
+    if (path.size() >= MAX_PATH) return "";
+    find_ = FindFirstFileW(path.c_str(), &firstFound_);
     return nextAdmitted(true);
 }
 
