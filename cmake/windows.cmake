@@ -18,7 +18,7 @@ target_compile_definitions(tsywin PUBLIC WINVER=0x0601 _WIN32_WINNT=0x0601 NOMIN
                                          WIN32_LEAN_AND_MEAN)
 
 # The program icon is drawn by our own script at build time; the resource script finds it, and
-# the manifest, through the include path.
+# the manifest copied beside it, through the include path.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(TSY_APP_GENERATED ${CMAKE_BINARY_DIR}/app)
 add_custom_command(OUTPUT ${TSY_APP_GENERATED}/update.ico
@@ -26,12 +26,21 @@ add_custom_command(OUTPUT ${TSY_APP_GENERATED}/update.ico
   COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/src/app/make_icon.py ${TSY_APP_GENERATED}/update.ico
   DEPENDS ${CMAKE_SOURCE_DIR}/src/app/make_icon.py
   COMMENT "Drawing the program icon")
+# TSY_ANSI_MANIFEST builds the program without the manifest's UTF-8 code page, as every Windows
+# before 10 1903 runs it: for testing under a double-byte system code page only.
+option(TSY_ANSI_MANIFEST "Leave the UTF-8 active code page out of the manifest (tests only)" OFF)
+file(READ ${CMAKE_SOURCE_DIR}/src/app/update.manifest TSY_MANIFEST)
+if(TSY_ANSI_MANIFEST)
+  string(REGEX REPLACE "[ ]*<activeCodePage[^\n]*\n" "" TSY_MANIFEST "${TSY_MANIFEST}")
+endif()
+file(CONFIGURE OUTPUT ${TSY_APP_GENERATED}/update.manifest CONTENT "${TSY_MANIFEST}" @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/update.manifest)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/update.rc PROPERTIES
-  OBJECT_DEPENDS "${TSY_APP_GENERATED}/update.ico;${CMAKE_SOURCE_DIR}/src/app/update.manifest")
+  OBJECT_DEPENDS "${TSY_APP_GENERATED}/update.ico;${TSY_APP_GENERATED}/update.manifest")
 
 file(GLOB TSY_APP_SOURCES CONFIGURE_DEPENDS src/app/*.cpp src/app/*.rc)
 add_executable(Update WIN32 ${TSY_APP_SOURCES})
-target_include_directories(Update PRIVATE ${CMAKE_SOURCE_DIR}/src/app ${TSY_APP_GENERATED})
+target_include_directories(Update PRIVATE ${TSY_APP_GENERATED})
 target_link_libraries(Update PRIVATE tsywin tsycore ${TSY_WIN_LIBS})
 target_link_options(Update PRIVATE -static -static-libgcc -static-libstdc++)
 

@@ -8,6 +8,7 @@
 
 #include "platform/os.h"
 #include "platform/runtime_error.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_os.h"
 #include "services/setup_log.h"
 #include "startup/startup.h"
@@ -27,20 +28,20 @@ namespace {
 // The import table itself names only DLLs that Windows always takes from the system folder.
 void restrictDllSearch() {
     using SetDefaultFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     auto setDefault = kernel ? reinterpret_cast<SetDefaultFn>(reinterpret_cast<void*>(
                                    GetProcAddress(kernel, "SetDefaultDllDirectories")))
                              : nullptr;
     const DWORD searchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
     if (setDefault && setDefault(searchSystem32)) return;
-    SetDllDirectoryA("");
+    SetDllDirectoryW(L"");
     tsy::preloadSystemDlls();
 }
 
 // Visual styles for the wizard's controls: comctl32 is not a static import, so it is loaded
 // now, after the restriction, and asked to register its classes.
 void initCommonControls() {
-    HMODULE comctl = LoadLibraryA("comctl32.dll");
+    HMODULE comctl = LoadLibraryW(L"comctl32.dll");
     if (!comctl) return;
     struct InitCtrls {
         DWORD size;
@@ -80,6 +81,10 @@ void __verbose_terminate_handler() { std::abort(); }
 #endif
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // A saved folder on a drive without its medium (a card reader, an empty DVD drive) or a
+    // mapped drive gone missing must fail the call that touches it, not raise the system's
+    // "No Disk" box, which nobody answers in an unattended run. The programs it starts inherit it.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     restrictDllSearch();
     initCommonControls();
     // Single-threaded apartment: the Installer object and the folder browser need it.
@@ -90,7 +95,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     static tsy::LoggingOs loggedOs(realOs, tsy::LoggingOs::defaultLogPath(realOs),
                                    tsy::buildAppKey());
     tsy::setOs(&loggedOs);
-    tsy::installWin32View(GetModuleHandleA(nullptr));
+    tsy::installWin32View(GetModuleHandleW(nullptr));
 
     int exitCode = 0;
     try {
@@ -101,8 +106,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         else if (haveOpenWindow()) exitCode = tsy::runWizardLoop();
     } catch (...) {
         tsy::RuntimeError e = tsy::asRuntimeError(std::current_exception());
-        MessageBoxA(nullptr, tsy::handlerText("errHdl_WinMain: ", e).c_str(), tsy::kAppTitle,
-                    MB_OK | MB_ICONERROR);
+        MessageBoxW(nullptr, tsy::toWide(tsy::handlerText("errHdl_WinMain: ", e)).c_str(),
+                    tsy::toWide(tsy::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
         exitCode = 1603;  // the installer's "fatal error": a script sees the failure
     }
     loggedOs.logResult(exitCode);

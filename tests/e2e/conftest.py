@@ -102,7 +102,9 @@ class World:
     def prefix(self, seq):
         if seq != self.seq:
             self.close_prefix()
-            px = Prefix(TMP / seq, self.base.env)
+            # The japanese rows run under code page 932 (a double-byte one, as Chinese and Korean are).
+            ja = {'LANG': 'ja_JP.UTF-8', 'LC_ALL': 'ja_JP.UTF-8'} if seq == 'japanese' else {}
+            px = Prefix(TMP / seq, dict(self.base.env, **ja))
             shutil.rmtree(px.path, ignore_errors=True)
             subprocess.run(['cp', '-a', str(self.base.path), str(px.path)], check=True)
             shutil.copytree(BUILD / 'kit', px.drive / 'Kit')

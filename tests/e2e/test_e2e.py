@@ -50,6 +50,7 @@ CUSTOMER = {r'{data}\MainDB\My Contacts.tdb': 'customer data\r\n'}
 QUESTION = 'Run as Full Install (no = run as update)?'
 QUOTE_APP, QUOTE_DB = r'C:\Program Files\TSY" /qn TARGETDIR="C:\Elsewhere', r'C:\Data" /qn TARGETDIR="C:\Elsewhere\MainDB' '\\'
 DB_NEW = 'C:\\New\\Chain\\Data\\MainDB\\'
+JA_DB = 'C:\\予定表\\MainDB\\'
 PKG, DB_PKG = r'{kit}\tsy3p.msi', r'{kit}\tsy3db.msi'
 CONF, FOLDERS, DONE = '= Configuration Options ', '=Install &Program Files:', '= Installation Completed '
 REG = r'HKLM\Software\Morvane Software\Registered' + '\\'
@@ -83,8 +84,14 @@ ROWS = [
     dict(id='log-hard-link', seq='silent', do=[('link', r'{temp}\TSY Setup.log', r'{temp}\elsewhere.txt')],
          cmd='Setup.exe S REMOVE PROGRAM DB', exit=0, undo=[('rm', r'{temp}\TSY Setup.log')],
          text={r'{temp}\elsewhere.txt': 'not the log\r\n', r'{temp}\TSY Setup.log': 'not the log\r\n'}),
+    dict(id='log-of-another-user', seq='silent', do=[('write', {r'{temp}\TSY Setup.log': 'theirs\r\n'}),
+         ('own', r'{temp}\TSY Setup.log', 4242)], cmd='Update.exe s x debug', exit=1639, boxes=[HELP],
+         undo=[('rm', r'{temp}\TSY Setup.log')], text={r'{temp}\TSY Setup.log': 'theirs\r\n'}),
     dict(id='cyrillic-folder', seq='silent', do=[('kit', 'C:\\Тест\\Kit')], dir='C:\\Тест\\Kit',
          cmd='Setup.exe S PROGRAM DB', exit=0, states={P: 5, DB: 5}, log=['Program: C:\\Тест\\Kit\\Setup.exe']),
+    # --- under code page 932, whose characters' second bytes may be '\' (0x5C) or '|' (0x7C) ------
+    dict(id='DBPath', seq='japanese', do=[('set', {'DBPath': JA_DB})], cmd='Setup.exe S DB', exit=0, states={DB: 5},
+         settings={'DBPath': JA_DB}, started=[msi('/I', 'tsy3db.msi', 'C:\\予定表')], files=['C:\\予定表\\Tessary Data\\MainDB\\Contacts.tdb']),
     # --- refusals and failures: each row leaves the prefix as it found it ------------------------
     dict(id='hidden-package', seq='refusals', do=[('hide', PKG, 1)], undo=[('hide', PKG, 0)],
          cmd='Setup.exe S PROGRAM DB OL', exit=1603, boxes=[unable(PKG)], never=['msiexec'],
@@ -205,6 +212,8 @@ def arrange(px, ops):
             u(a[0]).unlink(missing_ok=True)
             u(a[1]).write_bytes(b'not the log\r\n')
             os.link(u(a[1]), u(a[0]))
+        elif op == 'own':  # Wine tells the owner of a file by its Linux owner
+            os.chown(u(a[0]), a[1], a[1])
         elif op == 'rm':
             u(a[0]).unlink()
         elif op == 'wine':

@@ -36,7 +36,7 @@ TEST_F(WizardTest, MissingFoldersAreCreatedOneLevelDeep) {
 
 TEST(WizardStrCheck, OnlyTheLastNameIsJudgedAndABadCharacterIsNamed) {
     struct Row { const char* path; const char* bad; };  // bad: nullptr accepted, "" refused quietly
-    for (const Row& r : {Row{"C:\\Apps\\my app.v2-\xe9", nullptr}, {"C:\\Bad|Parent\\Fine", nullptr},
+    for (const Row& r : {Row{"C:\\Apps\\my app.v2-レポート", nullptr}, {"C:\\Bad|Parent\\Fine", nullptr},
                          {"C:\\", ":"}, {"C:\\A\\a?b", "?"}, {"C:\\A\\a|b", "|"}, {"C:\\A\\a*b", "*"},
                          {"C:\\A\\a<b", "<"}, {"C:\\A\\a>b", ">"}, {"C:\\A\\a\"b", "\""}, {"C:\\A\\a/b", "/"},
                          {"C:\\A\\a\tb", "\t"}, {"C:\\A\\a\nb", "\n"}, {"C:\\A\\a\rb", "\r"},

@@ -46,10 +46,13 @@ TEST(Win32Files, TheLogIsAppendedToAPlainFileOnlyNeverThroughAHardLink) {
     EXPECT_EQ(readFile(in + "TSY Setup.log") + readFile(in + "target.txt"), "one\r\ntwo\r\nkept");
 }
 
-// A value longer than a first guess of its size is read whole; letter case does not matter.
+// A value longer than a first guess of its size is read whole; letter case does not matter. Text
+// outside the ANSI code page (this program has no UTF-8 manifest) passes whole, as does a name.
 TEST(Win32Settings, AValueRoundTripsAndALongOneIsReadWhole) {
     Win32Os real;
-    const std::string app = "TSY_ADAPTER_TEST", value = std::string(900, 'x') + "\\MainDB\\";
+    const std::string app = "TSY_ADAPTER_TEST", value = std::string(900, 'x') + "\\予定表\\MainDB\\";
+    const std::string folder = real.tempFolder() + "\\tsy_予定表";
+    EXPECT_TRUE(real.createFolder(folder) && real.dirFirst(folder, attr::Directory) == "tsy_予定表");
     ASSERT_TRUE(real.saveSetting(app, "StartUp", "DBPath", value));
     EXPECT_EQ(real.getSetting(app, "startup", "dbpath"), value);
     RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\VB and VBA Program Settings\\" + app).c_str());
@@ -108,11 +111,11 @@ TEST(Win32Dialogs, BoxesAreModalToTheProgramAndCloseRequestsWaitForThem) {
                 DrawTextA(dc, prompt.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK);
                 ReleaseDC(text, dc);
                 promptFits = !input || (r.bottom - r.top >= need.bottom && field.top >= r.bottom);
-                SetWindowTextA(edit, "/qn typed");
+                SetWindowTextW(edit, L"/qn 予定表");
                 const int button = input ? (active ? IDOK : IDCANCEL) : IDNO;
                 PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
             });
-            if (input) EXPECT_EQ(real.inputBox(prompt, "", "/qn"), active ? "/qn typed" : "");
+            if (input) EXPECT_EQ(real.inputBox(prompt, "", "/qn"), active ? "/qn 予定表" : "");
             else EXPECT_EQ(real.msgBox(prompt, mb::YesNo, ""), mb::AnswerNo);
             user.join();
             EXPECT_TRUE(titled) << "an untitled box has the application's title";
@@ -126,4 +129,16 @@ TEST(Win32Dialogs, BoxesAreModalToTheProgramAndCloseRequestsWaitForThem) {
             DestroyWindow(behind);
         }
     }
+}
+
+// A child holds none of the setup's handles: the inheritable writing end of a pipe closed here
+// leaves the pipe broken while the child still runs.
+TEST(Win32Processes, AChildInheritsNoHandle) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inheritable, 0));
+    EXPECT_TRUE(Win32Os().createProcess("", "ping -n 3 127.0.0.1", "", 0).created);
+    CloseHandle(writeEnd);
+    EXPECT_FALSE(PeekNamedPipe(readEnd, nullptr, 0, nullptr, nullptr, nullptr));
+    CloseHandle(readEnd);
 }

@@ -4,17 +4,18 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_os.h"
 
 namespace tsy {
 
 namespace {
 
-const char* titleOr(const std::string& title) {
-    return title.empty() ? kAppTitle : title.c_str();
+std::wstring titleOr(const std::string& title) {
+    return toWide(title.empty() ? std::string(kAppTitle) : title);
 }
 
-// ---- the input box: an in-memory dialog template, texts set in ANSI once it exists ----
+// ---- the input box: an in-memory dialog template, texts set once it exists ----
 
 enum : WORD { IdPrompt = 100, IdText = 101 };
 enum : WORD { ClassButton = 0x0080, ClassEdit = 0x0081, ClassStatic = 0x0082 };
@@ -47,7 +48,7 @@ public:
         words_.push_back(0);  // no creation data
         ++words_[4];
     }
-    LPCDLGTEMPLATEA get() const { return reinterpret_cast<LPCDLGTEMPLATEA>(words_.data()); }
+    LPCDLGTEMPLATEW get() const { return reinterpret_cast<LPCDLGTEMPLATEW>(words_.data()); }
 
 private:
     void dword(DWORD v) {
@@ -58,9 +59,9 @@ private:
 };
 
 struct InputBoxData {
-    const std::string* prompt;
-    const char* title;
-    const std::string* text;
+    std::wstring prompt;
+    std::wstring title;
+    std::wstring text;
     std::string answer;
 };
 
@@ -74,14 +75,14 @@ RECT rectIn(HWND dlg, HWND child) {
 // The prompt gets the height its text needs at its width, measured as the static control draws
 // it (the msiexec option prompts have ten lines, the last one the question); the text field
 // moves down and the box grows by the same amount.
-void fitPrompt(HWND dlg, const std::string& text) {
+void fitPrompt(HWND dlg, const std::wstring& text) {
     HWND prompt = GetDlgItem(dlg, IdPrompt);
     RECT r = rectIn(dlg, prompt);
     RECT need{0, 0, r.right - r.left, 0};
     HDC dc = GetDC(prompt);
-    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(prompt, WM_GETFONT, 0, 0));
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(prompt, WM_GETFONT, 0, 0));
     HGDIOBJ old = SelectObject(dc, font);
-    DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
     SelectObject(dc, old);
     ReleaseDC(prompt, dc);
     const int grow = need.bottom - (r.bottom - r.top);
@@ -104,25 +105,24 @@ BOOL CALLBACK disableEnabled(HWND w, LPARAM list) {
 INT_PTR CALLBACK inputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
         auto* d = reinterpret_cast<InputBoxData*>(lp);
-        SetWindowLongPtrA(dlg, DWLP_USER, lp);
-        SetWindowTextA(dlg, d->title);
-        SetDlgItemTextA(dlg, IdPrompt, d->prompt->c_str());
-        fitPrompt(dlg, *d->prompt);
-        SetDlgItemTextA(dlg, IdText, d->text->c_str());
+        SetWindowLongPtrW(dlg, DWLP_USER, lp);
+        SetWindowTextW(dlg, d->title.c_str());
+        SetDlgItemTextW(dlg, IdPrompt, d->prompt.c_str());
+        fitPrompt(dlg, d->prompt);
+        SetDlgItemTextW(dlg, IdText, d->text.c_str());
         HWND edit = GetDlgItem(dlg, IdText);
-        SendMessageA(edit, EM_SETSEL, 0, -1);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
         SetFocus(edit);
         return FALSE;  // focus set by us
     }
     if (msg == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
-        auto* d = reinterpret_cast<InputBoxData*>(GetWindowLongPtrA(dlg, DWLP_USER));
+        auto* d = reinterpret_cast<InputBoxData*>(GetWindowLongPtrW(dlg, DWLP_USER));
         if (LOWORD(wp) == IDOK && d) {
             HWND edit = GetDlgItem(dlg, IdText);
-            int len = GetWindowTextLengthA(edit);
-            std::string text(static_cast<std::size_t>(len) + 1, '\0');
-            int got = GetWindowTextA(edit, &text[0], len + 1);
-            text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-            d->answer = text;
+            int len = GetWindowTextLengthW(edit);
+            std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
+            int got = GetWindowTextW(edit, &text[0], len + 1);
+            d->answer = toUtf8(text.data(), got > 0 ? got : 0);
         }
         EndDialog(dlg, LOWORD(wp));
         return TRUE;
@@ -140,7 +140,7 @@ int Win32Os::msgBox(const std::string& text, int style, const std::string& title
     HWND owner = GetActiveWindow();
     UINT flags = static_cast<UINT>(style);
     if (!owner) flags |= MB_TASKMODAL;
-    return MessageBoxA(owner, text.c_str(), titleOr(title), flags);
+    return MessageBoxW(owner, toWide(text).c_str(), titleOr(title).c_str(), flags);
 }
 
 std::string Win32Os::inputBox(const std::string& prompt, const std::string& title,
@@ -151,7 +151,7 @@ std::string Win32Os::inputBox(const std::string& prompt, const std::string& titl
     t.add(ClassButton, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 192, 7, 53, 14, L"OK");
     t.add(ClassButton, IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 192, 25, 53, 14, L"Cancel");
     t.add(ClassEdit, IdText, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 74, 238, 13, L"");
-    InputBoxData d{&prompt, titleOr(title), &defaultText, std::string()};
+    InputBoxData d{toWide(prompt), titleOr(title), toWide(defaultText), std::string()};
     // Modal to the whole program like the message box: an active window is the owner and is
     // disabled by the dialog; without one, this thread's windows are disabled here, as a
     // task-modal message box does, so that no click reaches the wizard behind the box.
@@ -160,7 +160,7 @@ std::string Win32Os::inputBox(const std::string& prompt, const std::string& titl
     if (!owner)
         EnumThreadWindows(GetCurrentThreadId(), disableEnabled,
                           reinterpret_cast<LPARAM>(&disabled));
-    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), t.get(), owner, inputBoxProc,
+    DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.get(), owner, inputBoxProc,
                             reinterpret_cast<LPARAM>(&d));
     for (auto w = disabled.rbegin(); w != disabled.rend(); ++w) EnableWindow(*w, TRUE);
     return d.answer;
@@ -175,16 +175,17 @@ std::string Win32Os::browseForFolder(std::uintptr_t owner, const std::string& ti
     LPITEMIDLIST root = nullptr;
     if (rootCsidl >= 0 && FAILED(SHGetSpecialFolderLocation(nullptr, rootCsidl, &root)))
         root = nullptr;
-    BROWSEINFOA bi{};
+    const std::wstring heading = toWide(title);
+    BROWSEINFOW bi{};
     bi.hwndOwner = reinterpret_cast<HWND>(owner);
     bi.pidlRoot = root;
-    bi.lpszTitle = title.c_str();
+    bi.lpszTitle = heading.c_str();
     bi.ulFlags = flags;
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&bi);
+    LPITEMIDLIST chosen = SHBrowseForFolderW(&bi);
     std::string path;
     if (chosen) {
-        char buf[MAX_PATH + 1] = {};
-        if (SHGetPathFromIDListA(chosen, buf)) path = buf;
+        wchar_t buf[MAX_PATH + 1] = {};
+        if (SHGetPathFromIDListW(chosen, buf)) path = toUtf8(buf);
         CoTaskMemFree(chosen);
     }
     if (root) CoTaskMemFree(root);

@@ -1,6 +1,7 @@
 // Run-time, settings, files, processes, system folders and the Windows Installer object.
 #include "platform/win32/win32_os.h"
 
+#include <aclapi.h>
 #include <oleauto.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/runtime_error.h"
+#include "platform/win32/wide_text.h"
 
 namespace tsy {
 
@@ -38,9 +40,9 @@ Win32Os::~Win32Os() { closeListing(); }
 // ------------------------------------------------------------------------------ run-time
 
 std::string moduleFilePath() {
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        DWORD n = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
         if (n == 0) return "";
         if (n < path.size()) {
             path.resize(n);
@@ -49,13 +51,13 @@ std::string moduleFilePath() {
         path.resize(path.size() * 2);
     }
     // Started through a short name ("TSYSET~1.EXE") the run mode must still see "TSY Setup".
-    DWORD need = GetLongPathNameA(path.c_str(), nullptr, 0);
-    if (need == 0) return path;
-    std::string longPath(need, '\0');
-    DWORD got = GetLongPathNameA(path.c_str(), &longPath[0], need);
-    if (got == 0 || got >= need) return path;
+    DWORD need = GetLongPathNameW(path.c_str(), nullptr, 0);
+    if (need == 0) return toUtf8(path);
+    std::wstring longPath(need, L'\0');
+    DWORD got = GetLongPathNameW(path.c_str(), &longPath[0], need);
+    if (got == 0 || got >= need) return toUtf8(path);
     longPath.resize(got);
-    return longPath;
+    return toUtf8(longPath);
 }
 
 std::string argumentsOf(const std::string& line) {
@@ -86,8 +88,8 @@ std::string Win32Os::appPath() {
 }
 
 std::string Win32Os::commandLine() {
-    const char* line = GetCommandLineA();
-    return line ? argumentsOf(line) : std::string();
+    const wchar_t* line = GetCommandLineW();
+    return line ? argumentsOf(toUtf8(line)) : std::string();
 }
 
 std::string Win32Os::appTitle() { return kAppTitle; }
@@ -95,10 +97,10 @@ std::string Win32Os::appTitle() { return kAppTitle; }
 // LOAD_WITH_ALTERED_SEARCH_PATH: the DLL's own imports are looked for in the system folder
 // too, not beside the program.
 HMODULE loadSystemLibrary(const char* name) {
-    char dir[MAX_PATH + 1] = {};
-    UINT n = GetSystemDirectoryA(dir, MAX_PATH);
+    wchar_t dir[MAX_PATH + 1] = {};
+    UINT n = GetSystemDirectoryW(dir, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return nullptr;
-    return LoadLibraryExA((std::string(dir, n) + "\\" + name).c_str(), nullptr,
+    return LoadLibraryExW((std::wstring(dir, n) + L"\\" + toWide(name)).c_str(), nullptr,
                           LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
@@ -127,17 +129,17 @@ void preloadSystemDlls() {
 AppVersion Win32Os::appVersion() {
     HMODULE dll = loadSystemLibrary("version.dll");
     if (!dll) return kBuiltVersion;
-    using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
-    using InfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
-    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+    using SizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+    using InfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
+    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
     auto sizeFn = reinterpret_cast<SizeFn>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "GetFileVersionInfoSizeA")));
+        reinterpret_cast<void*>(GetProcAddress(dll, "GetFileVersionInfoSizeW")));
     auto infoFn = reinterpret_cast<InfoFn>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "GetFileVersionInfoA")));
+        reinterpret_cast<void*>(GetProcAddress(dll, "GetFileVersionInfoW")));
     auto queryFn = reinterpret_cast<QueryFn>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "VerQueryValueA")));
+        reinterpret_cast<void*>(GetProcAddress(dll, "VerQueryValueW")));
     AppVersion v = kBuiltVersion;
-    std::string self = moduleFilePath();
+    std::wstring self = toWide(moduleFilePath());
     DWORD handle = 0;
     DWORD size = sizeFn && infoFn && queryFn ? sizeFn(self.c_str(), &handle) : 0;
     if (size > 0) {
@@ -145,7 +147,7 @@ AppVersion Win32Os::appVersion() {
         VS_FIXEDFILEINFO* fixed = nullptr;
         UINT len = 0;
         if (infoFn(self.c_str(), 0, size, block.data()) &&
-            queryFn(block.data(), "\\", reinterpret_cast<LPVOID*>(&fixed), &len) && fixed &&
+            queryFn(block.data(), L"\\", reinterpret_cast<LPVOID*>(&fixed), &len) && fixed &&
             len >= sizeof(VS_FIXEDFILEINFO)) {
             v.major = HIWORD(fixed->dwFileVersionMS);
             v.minor = LOWORD(fixed->dwFileVersionMS);
@@ -160,41 +162,43 @@ void Win32Os::endProcess(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)
 
 // ------------------------------------------------------------------------------ settings
 
-// The size a first call reports may not be enough for the second: under the UTF-8 code page a
-// character that takes two bytes in the registry's UTF-16 takes up to three here, and another
-// program may write a longer value in between. The call is repeated with the size it asks for.
+// The size a first call reports may not be enough for the second: another program may write a
+// longer value in between. The call is repeated with the size it asks for (in bytes).
 std::string Win32Os::getSetting(const std::string& app, const std::string& section,
                                 const std::string& key) {
     HKEY hk = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey(app, section).c_str(), 0, KEY_QUERY_VALUE,
-                      &hk) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, toWide(settingsKey(app, section)).c_str(), 0,
+                      KEY_QUERY_VALUE, &hk) != ERROR_SUCCESS)
         return "";
-    std::string value(MAX_PATH, '\0');
+    const std::wstring name = toWide(key);
+    std::wstring value(MAX_PATH, L'\0');
     DWORD type = 0, size = 0;
     LONG rc = ERROR_MORE_DATA;
     for (int attempt = 0; attempt < 4 && rc == ERROR_MORE_DATA; ++attempt) {
-        size = static_cast<DWORD>(value.size());
-        rc = RegQueryValueExA(hk, key.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value[0]),
-                              &size);
-        if (rc == ERROR_MORE_DATA) value.resize(std::max<std::size_t>(size, value.size() * 2));
+        size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+        rc = RegQueryValueExW(hk, name.c_str(), nullptr, &type,
+                              reinterpret_cast<BYTE*>(&value[0]), &size);
+        if (rc == ERROR_MORE_DATA)
+            value.resize(std::max<std::size_t>(size / sizeof(wchar_t) + 1, value.size() * 2));
     }
     RegCloseKey(hk);
     if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return "";
-    value.resize(std::min<std::size_t>(size, value.size()));
-    std::size_t nul = value.find('\0');
-    if (nul != std::string::npos) value.resize(nul);
-    return value;
+    value.resize(std::min<std::size_t>(size / sizeof(wchar_t), value.size()));
+    std::size_t nul = value.find(L'\0');
+    if (nul != std::wstring::npos) value.resize(nul);
+    return toUtf8(value);
 }
 
 bool Win32Os::saveSetting(const std::string& app, const std::string& section,
                           const std::string& key, const std::string& value) {
     HKEY hk = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, settingsKey(app, section).c_str(), 0, nullptr, 0,
-                        KEY_SET_VALUE, nullptr, &hk, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, toWide(settingsKey(app, section)).c_str(), 0, nullptr,
+                        0, KEY_SET_VALUE, nullptr, &hk, nullptr) != ERROR_SUCCESS)
         return false;
-    LONG rc = RegSetValueExA(hk, key.c_str(), 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(value.c_str()),
-                             static_cast<DWORD>(value.size() + 1));
+    const std::wstring text = toWide(value);
+    LONG rc = RegSetValueExW(hk, toWide(key).c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(text.c_str()),
+                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(hk);
     return rc == ERROR_SUCCESS;
 }
@@ -215,16 +219,16 @@ static bool admitted(DWORD a, int mask) {
 }
 
 std::string Win32Os::nextAdmitted(bool first) {
-    WIN32_FIND_DATAA fd;
+    WIN32_FIND_DATAW fd;
     while (find_ != INVALID_HANDLE_VALUE) {
         if (first) {
             first = false;
             fd = firstFound_;
-        } else if (!FindNextFileA(find_, &fd)) {
+        } else if (!FindNextFileW(find_, &fd)) {
             closeListing();
             return "";
         }
-        if (admitted(fd.dwFileAttributes, findMask_)) return fd.cFileName;
+        if (admitted(fd.dwFileAttributes, findMask_)) return toUtf8(fd.cFileName);
     }
     return "";
 }
@@ -236,20 +240,24 @@ std::string Win32Os::dirFirst(const std::string& pattern, int attributeMask) {
     std::string search = pattern;
     char last = pattern.back();
     if (last == '\\' || last == '/') search += "*";  // the folder's contents
-    find_ = FindFirstFileA(search.c_str(), &firstFound_);
+    // Windows refuses a path of MAX_PATH characters or more to a program that has not opted in
+    // to long paths (msiexec.exe could not open such a package either); Wine takes any length.
+    const std::wstring path = toWide(search);
+    if (path.size() >= MAX_PATH) return "";
+    find_ = FindFirstFileW(path.c_str(), &firstFound_);
     return nextAdmitted(true);
 }
 
 std::string Win32Os::dirNext() { return nextAdmitted(false); }
 
 bool Win32Os::createFolder(const std::string& path) {
-    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+    return CreateDirectoryW(toWide(path).c_str(), nullptr) != 0;
 }
 
 // Opens for writing without truncating: a file that exists already (say, a hidden one the
 // listing did not show) keeps its content.
 bool Win32Os::createEmptyFile(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+    HANDLE h = CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     CloseHandle(h);
@@ -257,7 +265,7 @@ bool Win32Os::createEmptyFile(const std::string& path) {
 }
 
 bool Win32Os::moveFile(const std::string& from, const std::string& to) {
-    return MoveFileA(from.c_str(), to.c_str()) != 0;
+    return MoveFileW(toWide(from).c_str(), toWide(to).c_str()) != 0;
 }
 
 // ------------------------------------------------------------------------------ processes
@@ -266,15 +274,18 @@ ProcessResult Win32Os::createProcess(const std::string& applicationName,
                                      const std::string& commandLineText,
                                      const std::string& folder, std::uint32_t waitMs) {
     ProcessResult r;
-    std::vector<char> cmd(commandLineText.begin(), commandLineText.end());
-    cmd.push_back('\0');  // CreateProcessA may write into its command line
-    STARTUPINFOA si{};
+    const std::wstring text = toWide(commandLineText);
+    std::vector<wchar_t> cmd(text.begin(), text.end());
+    cmd.push_back(L'\0');  // CreateProcessW may write into its command line
+    const std::wstring app = toWide(applicationName), dir = toWide(folder);
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     const DWORD normalPriority = 0x20;
-    if (!CreateProcessA(applicationName.empty() ? nullptr : applicationName.c_str(), cmd.data(),
-                        nullptr, nullptr, TRUE, normalPriority, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+    // No handle of ours is inherited: the log, a listing or a key left open would stay in use
+    // for as long as the child runs, and msiexec.exe needs none of them.
+    if (!CreateProcessW(app.empty() ? nullptr : app.c_str(), cmd.data(), nullptr, nullptr, FALSE,
+                        normalPriority, nullptr, dir.empty() ? nullptr : dir.c_str(), &si, &pi))
         return r;
     r.created = true;
     if (WaitForSingleObject(pi.hProcess, waitMs) == WAIT_OBJECT_0) {
@@ -290,67 +301,62 @@ ProcessResult Win32Os::createProcess(const std::string& applicationName,
 long Win32Os::shellExecute(const std::string& operation, const std::string& file,
                            const std::string& parameters, const std::string& folder,
                            int showCommand) {
-    HINSTANCE h = ShellExecuteA(nullptr, operation.empty() ? nullptr : operation.c_str(),
-                                file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-                                folder.empty() ? nullptr : folder.c_str(), showCommand);
+    const std::wstring op = toWide(operation), args = toWide(parameters), dir = toWide(folder);
+    HINSTANCE h = ShellExecuteW(nullptr, op.empty() ? nullptr : op.c_str(), toWide(file).c_str(),
+                                args.empty() ? nullptr : args.c_str(),
+                                dir.empty() ? nullptr : dir.c_str(), showCommand);
     return static_cast<long>(reinterpret_cast<INT_PTR>(h));
 }
 
 // ------------------------------------------------------------------------------ system
 
 std::string Win32Os::specialFolderPath(int csidl) {
-    char buf[MAX_PATH + 1] = {};
-    if (!SHGetSpecialFolderPathA(nullptr, buf, csidl, FALSE)) return "";
-    buf[MAX_PATH] = '\0';
-    return buf;
+    wchar_t buf[MAX_PATH + 1] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, buf, csidl, FALSE)) return "";
+    buf[MAX_PATH] = L'\0';
+    return toUtf8(buf);
 }
 
 FolderPathResult Win32Os::folderPath(int csidl) {
-    char buf[MAX_PATH + 1] = {};
+    wchar_t buf[MAX_PATH + 1] = {};
     FolderPathResult r;
-    r.hresult = static_cast<long>(SHGetFolderPathA(nullptr, csidl, nullptr, 0, buf));
-    buf[MAX_PATH] = '\0';
-    if (r.hresult == 0) r.path = buf;
+    r.hresult = static_cast<long>(SHGetFolderPathW(nullptr, csidl, nullptr, 0, buf));
+    buf[MAX_PATH] = L'\0';
+    if (r.hresult == 0) r.path = toUtf8(buf);
     return r;
 }
 
 std::string Win32Os::systemDirectory() {
-    char buf[255] = {};
-    UINT n = GetSystemDirectoryA(buf, sizeof buf);
+    wchar_t buf[255] = {};
+    const UINT room = sizeof buf / sizeof buf[0];
+    UINT n = GetSystemDirectoryW(buf, room);
     // A longer folder reports the size it needs, not what it wrote: that is a failure.
-    if (n == 0 || n >= sizeof buf) return "";
-    return std::string(buf, n);
+    if (n == 0 || n >= room) return "";
+    return toUtf8(buf, static_cast<int>(n));
 }
 
 WinVersion Win32Os::versionEx() {
-    OSVERSIONINFOA vi{};
-    vi.dwOSVersionInfoSize = sizeof vi;  // the 148-byte record
+    OSVERSIONINFOW vi{};
+    vi.dwOSVersionInfoSize = sizeof vi;  // the basic record, without the suite and product type
     WinVersion v;
 #if defined(_MSC_VER)
 #pragma warning(suppress : 4996)
 #endif
-    v.ok = GetVersionExA(&vi) != 0;
+    v.ok = GetVersionExW(&vi) != 0;
     if (!v.ok) return v;
     v.platform = static_cast<long>(vi.dwPlatformId);
     v.major = static_cast<long>(vi.dwMajorVersion);
     v.minor = static_cast<long>(vi.dwMinorVersion);
     v.build = static_cast<long>(vi.dwBuildNumber);
-    vi.szCSDVersion[sizeof vi.szCSDVersion - 1] = '\0';
-    v.servicePack = vi.szCSDVersion;
+    const int csdRoom = sizeof vi.szCSDVersion / sizeof vi.szCSDVersion[0];
+    vi.szCSDVersion[csdRoom - 1] = L'\0';
+    v.servicePack = toUtf8(vi.szCSDVersion);
     return v;
 }
 
 // ------------------------------------------------------------------------------ installer
 
 namespace {
-
-std::wstring wide(const std::string& s) {
-    if (s.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-    return w;
-}
 
 RuntimeError automationError(HRESULT hr) {
     return RuntimeError(static_cast<int>(hr), "Automation error");
@@ -371,7 +377,7 @@ long Win32Os::productState(const std::string& productCode) {
     VARIANT arg;
     VariantInit(&arg);
     arg.vt = VT_BSTR;
-    std::wstring code = wide(productCode);
+    std::wstring code = toWide(productCode);
     arg.bstrVal = SysAllocStringLen(code.data(), static_cast<UINT>(code.size()));
     DISPPARAMS params{&arg, nullptr, 1, 0};
     VARIANT result;
@@ -389,11 +395,20 @@ long Win32Os::productState(const std::string& productCode) {
 
 // ------------------------------------------------------------------------------ setup log
 
+// Run as SYSTEM, GetTempPath2W answers SYSTEM's own protected folder (C:\Windows\SystemTemp)
+// instead of the C:\Windows\Temp every user can write to. Windows before 11 (and 10 without
+// its 2022 updates) has no GetTempPath2W; for anyone but SYSTEM both answer alike.
 std::string Win32Os::tempFolder() {
-    char buf[MAX_PATH + 1] = {};
-    DWORD n = GetTempPathA(MAX_PATH + 1, buf);
+    using TempPathFn = DWORD(WINAPI*)(DWORD, LPWSTR);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto tempPath = kernel ? reinterpret_cast<TempPathFn>(reinterpret_cast<void*>(
+                                 GetProcAddress(kernel, "GetTempPath2W")))
+                           : nullptr;
+    if (!tempPath) tempPath = GetTempPathW;
+    wchar_t buf[MAX_PATH + 1] = {};
+    DWORD n = tempPath(MAX_PATH + 1, buf);
     if (n == 0 || n > MAX_PATH) return "";
-    std::string path(buf, n);
+    std::string path = toUtf8(buf, static_cast<int>(n));
     if (path.size() > 3 && path.back() == '\\') path.pop_back();
     return path;
 }
@@ -409,19 +424,54 @@ std::string Win32Os::localTime() {
     return buf;
 }
 
-// Run as SYSTEM the temporary folder is C:\Windows\Temp, where every user may create files: a
-// hard link or a reparse point named like the log, placed there first, would have a privileged
-// run append to a file of that user's choosing. The log is opened without following reparse
-// points and written only when the handle is a plain file with one name.
+namespace {
+
+bool isTokenUser(PSID sid) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size ? size : 1);
+    bool same = size && GetTokenInformation(token, TokenUser, user.data(), size, &size) &&
+                EqualSid(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, sid);
+    CloseHandle(token);
+    return same;
+}
+
+// A file this run may write to: its owner is this process's user, the Administrators group
+// (the owner of what an elevated administrator creates) or SYSTEM.
+bool ownedByUsOrAdministrators(HANDLE file) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                        nullptr, nullptr, &sd) != ERROR_SUCCESS)
+        return false;
+    bool ok = owner && (IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
+                        IsWellKnownSid(owner, WinLocalSystemSid) || isTokenUser(owner));
+    LocalFree(sd);
+    return ok;
+}
+
+}  // namespace
+
+// Where the temporary folder is shared (C:\Windows\Temp for SYSTEM before GetTempPath2W), any
+// user may create files: a hard link or a reparse point named like the log, or a plain file
+// placed there first, would have a privileged run write where that user chose or into a file
+// that user reads and changes. The log is opened without following reparse points and written
+// only when the handle is a plain file with one name, and, when it was there before, one owned
+// by us.
 std::size_t Win32Os::appendFile(const std::string& path, const std::string& text) {
-    HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+    HANDLE h = CreateFileW(toWide(path).c_str(),
+                           FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL,
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
+    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
     BY_HANDLE_FILE_INFORMATION info{};
     DWORD written = 0;
     if (GetFileInformationByHandle(h, &info) && info.nNumberOfLinks == 1 &&
-        !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        (!existed || ownedByUsOrAdministrators(h)))
         WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     CloseHandle(h);
     return written;

@@ -1,5 +1,6 @@
-// The real operating system behind tsy::Os: each method is one Win32 call (ANSI forms), its
-// arguments marshalled and its answer handed back unchanged. Decisions belong above the boundary.
+// The real operating system behind tsy::Os: each method is one Win32 call (wide forms, the text
+// converted from and to UTF-8 at the call), its arguments marshalled and its answer handed back
+// unchanged. Decisions belong above the boundary.
 #pragma once
 
 #include <windows.h>
@@ -76,7 +77,7 @@ private:
 
     HANDLE find_ = INVALID_HANDLE_VALUE;
     int findMask_ = 0;
-    WIN32_FIND_DATAA firstFound_{};
+    WIN32_FIND_DATAW firstFound_{};
 };
 
 // The application title every untitled message box and input box shows.

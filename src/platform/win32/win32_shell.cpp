@@ -7,19 +7,12 @@
 #include <shlguid.h>
 #include <shlobj.h>
 
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_os.h"
 
 namespace tsy {
 
 namespace {
-
-std::wstring wide(const std::string& s) {
-    if (s.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-    return w;
-}
 
 // One interface pointer, released with its scope.
 template <class T>
@@ -38,7 +31,7 @@ struct Variant {
     Variant() { VariantInit(&v); }
     explicit Variant(const std::string& s) : Variant() {
         v.vt = VT_BSTR;
-        v.bstrVal = SysAllocString(wide(s).c_str());
+        v.bstrVal = SysAllocString(toWide(s).c_str());
     }
     explicit Variant(long n) : Variant() {
         v.vt = VT_I4;
@@ -52,7 +45,7 @@ struct Variant {
 long Win32Os::shellExecuteWait(const std::string& operation, const std::string& file,
                                const std::string& parameters, const std::string& folder,
                                int showCommand, std::uint32_t waitMs) {
-    const std::wstring op = wide(operation), f = wide(file), p = wide(parameters), d = wide(folder);
+    const std::wstring op = toWide(operation), f = toWide(file), p = toWide(parameters), d = toWide(folder);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -101,7 +94,7 @@ long Win32Os::desktopShellExecute(const std::string& file, const std::string& pa
     if (FAILED(hr = folderView->get_Application(&application.p))) return hr;
     ComPtr<IShellDispatch2> shell;
     if (FAILED(hr = application->QueryInterface(IID_IShellDispatch2, shell.out()))) return hr;
-    BSTR bFile = SysAllocString(wide(file).c_str());
+    BSTR bFile = SysAllocString(toWide(file).c_str());
     Variant args(parameters), dir(folder), op(operation), show(static_cast<long>(showCommand));
     hr = shell->ShellExecute(bFile, args.v, dir.v, op.v, show.v);
     SysFreeString(bFile);

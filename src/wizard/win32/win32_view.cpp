@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_os.h"
 #include "wizard/form_model.h"
 #include "wizard/show.h"
@@ -17,9 +18,8 @@ namespace tsy {
 
 namespace {
 
-const char* const FormClassName = "TsyWizardForm";
-const wchar_t* const FormClassNameW = L"TsyWizardForm";
-const char* const FrameClassName = "TsyWizardFrame";
+const wchar_t* const FormClassName = L"TsyWizardForm";
+const wchar_t* const FrameClassName = L"TsyWizardFrame";
 
 // Control ids start clear of IDOK and IDCANCEL: the dialog manager sends those two for Enter
 // without a default button and for Esc, and they must not be mistaken for a control's click.
@@ -117,7 +117,7 @@ LRESULT CALLBACK frameWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return theView.frameProc(hwnd, msg, wp, lp);
 }
 
-int CALLBACK fontExists(const LOGFONTA*, const TEXTMETRICA*, DWORD type, LPARAM found) {
+int CALLBACK fontExists(const LOGFONTW*, const TEXTMETRICW*, DWORD type, LPARAM found) {
     if (type & TRUETYPE_FONTTYPE) *reinterpret_cast<bool*>(found) = true;
     return 0;
 }
@@ -129,20 +129,20 @@ void Win32View::install(HINSTANCE instance) {
     registerClasses();
     // Tool tips live in the common controls, which start-up has loaded after restricting the
     // DLL search; register their class if that library is there.
-    if (HMODULE comctl = GetModuleHandleA("comctl32.dll")) {
+    if (HMODULE comctl = GetModuleHandleW(L"comctl32.dll")) {
         using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
         auto init = reinterpret_cast<InitFn>(
             reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")));
         INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
         if (init) init(&classes);
     }
-    icon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(ProgramIconId), IMAGE_ICON,
+    icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(ProgramIconId), IMAGE_ICON,
                                           IconPixels, IconPixels, 0));
     setWizardObserver(this);
 }
 
 void Win32View::registerClasses() {
-    WNDCLASSEXA form{};
+    WNDCLASSEXW form{};
     form.cbSize = sizeof(form);
     form.lpfnWndProc = formWndProc;
     // A dialog of our own class: the dialog manager keeps its state in these extra bytes and
@@ -152,19 +152,19 @@ void Win32View::registerClasses() {
     form.hCursor = LoadCursor(nullptr, IDC_ARROW);
     form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     form.lpszClassName = FormClassName;
-    form.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(ProgramIconId));
-    form.hIconSm = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(ProgramIconId),
+    form.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(ProgramIconId));
+    form.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(ProgramIconId),
                                                  IMAGE_ICON, 16, 16, 0));
-    RegisterClassExA(&form);
+    RegisterClassExW(&form);
 
-    WNDCLASSEXA frame{};
+    WNDCLASSEXW frame{};
     frame.cbSize = sizeof(frame);
     frame.lpfnWndProc = frameWndProc;
     frame.hInstance = instance_;
     frame.hCursor = LoadCursor(nullptr, IDC_ARROW);
     frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     frame.lpszClassName = FrameClassName;
-    RegisterClassExA(&frame);
+    RegisterClassExW(&frame);
 }
 
 HWND Win32View::createFormWindow() {
@@ -179,10 +179,10 @@ HWND Win32View::createFormWindow() {
     t.push_back(0);  // no items
     for (int i = 0; i < 4; ++i) t.push_back(0);  // x, y, cx, cy
     t.push_back(0);  // no menu
-    for (const wchar_t* p = FormClassNameW; *p; ++p) t.push_back(static_cast<WORD>(*p));
+    for (const wchar_t* p = FormClassName; *p; ++p) t.push_back(static_cast<WORD>(*p));
     t.push_back(0);
     t.push_back(0);  // empty title
-    return CreateDialogIndirectParamA(instance_, reinterpret_cast<LPCDLGTEMPLATEA>(t.data()),
+    return CreateDialogIndirectParamW(instance_, reinterpret_cast<LPCDLGTEMPLATEW>(t.data()),
                                       nullptr, nullptr, 0);
 }
 
@@ -191,7 +191,7 @@ HWND Win32View::createFormWindow() {
 void keepDialogScalingOurs(HWND hwnd) {
     using BehaviorFn = BOOL(WINAPI*)(HWND, int, int);
     const int disableAll = 1;  // DDC_DISABLE_ALL
-    HMODULE user = GetModuleHandleA("user32.dll");
+    HMODULE user = GetModuleHandleW(L"user32.dll");
     auto set = user ? reinterpret_cast<BehaviorFn>(reinterpret_cast<void*>(
                           GetProcAddress(user, "SetDialogDpiChangeBehavior")))
                     : nullptr;
@@ -202,7 +202,7 @@ int systemDpi(HWND hwnd) {
     // GetDpiForWindow exists from Windows 10 1607; before that the screen's LOGPIXELSX is the
     // DPI that every window of the process is drawn at.
     using DpiFn = UINT(WINAPI*)(HWND);
-    HMODULE user = GetModuleHandleA("user32.dll");
+    HMODULE user = GetModuleHandleW(L"user32.dll");
     auto forWindow = user ? reinterpret_cast<DpiFn>(reinterpret_cast<void*>(
                                 GetProcAddress(user, "GetDpiForWindow")))
                           : nullptr;
@@ -225,8 +225,8 @@ void Win32View::onLoad(Form& form) {
     dpi_ = systemDpi(hwnd_);
     controls_[hwnd_] = &form.window();
     windows_[&form.window()] = hwnd_;
-    SetWindowTextA(hwnd_, form.window().caption().c_str());
-    toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+    SetWindowTextW(hwnd_, toWide(form.window().caption()).c_str());
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
                                nullptr, instance_, nullptr);
     int id = FirstControlId;
@@ -234,7 +234,7 @@ void Win32View::onLoad(Form& form) {
         if (c->type() == ControlType::Window) continue;
         ids_[id] = c;
         createControl(*c);
-        SetWindowLongPtrA(hwndOf(*c), GWLP_ID, id);
+        SetWindowLongPtrW(hwndOf(*c), GWLP_ID, id);
         ++id;
     }
     onPropertyChanged(form.window(), Property::Width);
@@ -250,11 +250,11 @@ std::string Win32View::faceFor(const std::string& name) {
     std::string face = name;
     if (name == "MS Sans Serif") {
         bool found = false;
-        LOGFONTA lf{};
+        LOGFONTW lf{};
         lf.lfCharSet = DEFAULT_CHARSET;
-        lstrcpynA(lf.lfFaceName, "Microsoft Sans Serif", LF_FACESIZE);
+        lstrcpynW(lf.lfFaceName, L"Microsoft Sans Serif", LF_FACESIZE);
         HDC dc = GetDC(nullptr);
-        EnumFontFamiliesExA(dc, &lf, fontExists, reinterpret_cast<LPARAM>(&found), 0);
+        EnumFontFamiliesExW(dc, &lf, fontExists, reinterpret_cast<LPARAM>(&found), 0);
         ReleaseDC(nullptr, dc);
         if (found) face = "Microsoft Sans Serif";
     }
@@ -266,14 +266,14 @@ HFONT Win32View::fontFor(const Font& f) {
     auto key = std::make_tuple(dpi_, f.name, f.size, f.bold, f.italic);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
-    LOGFONTA lf{};
+    LOGFONTW lf{};
     lf.lfHeight = -static_cast<LONG>(std::lround(f.size * dpi_ / 72.0));
     lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = f.italic ? TRUE : FALSE;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = DEFAULT_QUALITY;
-    lstrcpynA(lf.lfFaceName, faceFor(f.name).c_str(), LF_FACESIZE);
-    HFONT font = CreateFontIndirectA(&lf);
+    lstrcpynW(lf.lfFaceName, toWide(faceFor(f.name)).c_str(), LF_FACESIZE);
+    HFONT font = CreateFontIndirectW(&lf);
     fonts_[key] = font;
     return font;
 }
@@ -290,7 +290,7 @@ void Win32View::createControl(Control& c) {
     HWND parent = c.container() ? hwndOf(*c.container()) : hwnd_;
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
-    const char* cls = "STATIC";
+    const wchar_t* cls = L"STATIC";
     std::string text = c.caption();
     switch (c.type()) {
         case ControlType::Frame:
@@ -308,16 +308,16 @@ void Win32View::createControl(Control& c) {
             style |= SS_OWNERDRAW;
             break;
         case ControlType::CommandButton:
-            cls = "BUTTON";
+            cls = L"BUTTON";
             style |= BS_PUSHBUTTON | BS_MULTILINE | WS_TABSTOP | WS_GROUP;
             break;
         case ControlType::CheckBox:
             // Not an automatic box: the model decides the value, the view only shows it.
-            cls = "BUTTON";
+            cls = L"BUTTON";
             style |= BS_3STATE | BS_MULTILINE | WS_TABSTOP | WS_GROUP;
             break;
         case ControlType::OptionButton: {
-            cls = "BUTTON";
+            cls = L"BUTTON";
             style |= BS_RADIOBUTTON | BS_MULTILINE;
             // One group per array; Tab reaches its selected member, the arrows move within it.
             const Control* prev = nullptr;
@@ -329,7 +329,7 @@ void Win32View::createControl(Control& c) {
             break;
         }
         case ControlType::TextBox:
-            cls = "EDIT";
+            cls = L"EDIT";
             style |= ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
             exStyle |= WS_EX_CLIENTEDGE;
             text = c.text();
@@ -337,14 +337,14 @@ void Win32View::createControl(Control& c) {
         case ControlType::Window:
             return;
     }
-    HWND h = CreateWindowExA(exStyle, cls, text.c_str(), style, 0, 0, 0, 0, parent, nullptr,
+    HWND h = CreateWindowExW(exStyle, cls, toWide(text).c_str(), style, 0, 0, 0, 0, parent, nullptr,
                              instance_, nullptr);
     if (!h) return;
     windows_[&c] = h;
     controls_[h] = &c;
-    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(c.font)), FALSE);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(c.font)), FALSE);
     if (c.type() == ControlType::CheckBox || c.type() == ControlType::OptionButton)
-        SendMessageA(h, BM_SETCHECK, static_cast<WPARAM>(c.value()), 0);
+        SendMessageW(h, BM_SETCHECK, static_cast<WPARAM>(c.value()), 0);
     EnableWindow(h, c.enabled());
     place(c);
     if (!c.toolTip.empty()) addToolTip(h, c.toolTip);
@@ -353,15 +353,16 @@ void Win32View::createControl(Control& c) {
 
 void Win32View::addToolTip(HWND hwnd, const std::string& text) {
     if (!toolTip_) return;
-    TTTOOLINFOA info{};
+    TTTOOLINFOW info{};
     info.cbSize = sizeof(info);
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     info.hwnd = hwnd_;
     info.uId = reinterpret_cast<UINT_PTR>(hwnd);
-    std::vector<char> buffer(text.begin(), text.end());
-    buffer.push_back('\0');
+    std::wstring wideText = toWide(text);
+    std::vector<wchar_t> buffer(wideText.begin(), wideText.end());
+    buffer.push_back(L'\0');
     info.lpszText = buffer.data();
-    SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 void Win32View::place(const Control& c) {
@@ -378,8 +379,8 @@ void Win32View::autoSize(const Control& c) {
     HDC dc = GetDC(h);
     HGDIOBJ old = SelectObject(dc, fontFor(c.font));
     RECT r{0, 0, 0, 0};
-    std::string text = c.caption();
-    DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
+    std::wstring text = toWide(c.caption());
+    DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
     SelectObject(dc, old);
     ReleaseDC(h, dc);
     // The label takes the size of its text and keeps the edge its alignment names (the
@@ -396,9 +397,9 @@ void Win32View::applyRadioTabStops(const Control& changed) {
     for (Control* o : form_->controls()) {
         if (o->type() != ControlType::OptionButton || o->name() != changed.name()) continue;
         HWND h = hwndOf(*o);
-        LONG_PTR style = GetWindowLongPtrA(h, GWL_STYLE);
+        LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE);
         style = o->selected() ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
-        SetWindowLongPtrA(h, GWL_STYLE, style);
+        SetWindowLongPtrW(h, GWL_STYLE, style);
     }
 }
 
@@ -424,7 +425,7 @@ void Win32View::onPropertyChanged(const Control& c, Property p) {
     HWND h = hwndOf(c);
     if (!h) return;
     if (c.type() == ControlType::Window) {
-        if (p == Property::Caption) SetWindowTextA(h, c.caption().c_str());
+        if (p == Property::Caption) SetWindowTextW(h, toWide(c.caption()).c_str());
         if (p == Property::Width || p == Property::Height)
             SetWindowPos(h, nullptr, 0, 0, px(c.width()), px(c.height()),
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -432,12 +433,12 @@ void Win32View::onPropertyChanged(const Control& c, Property p) {
     }
     switch (p) {
         case Property::Caption:
-            SetWindowTextA(h, c.caption().c_str());
+            SetWindowTextW(h, toWide(c.caption()).c_str());
             if (c.type() == ControlType::Label && c.autoSize) autoSize(c);
             if (isContainer(c)) InvalidateRect(h, nullptr, TRUE);
             break;
         case Property::Text:
-            if (c.type() == ControlType::TextBox) SetWindowTextA(h, c.text().c_str());
+            if (c.type() == ControlType::TextBox) SetWindowTextW(h, toWide(c.text()).c_str());
             break;
         case Property::Visible:
             ShowWindow(h, c.visible() ? SW_SHOWNA : SW_HIDE);
@@ -446,7 +447,7 @@ void Win32View::onPropertyChanged(const Control& c, Property p) {
             EnableWindow(h, c.enabled());
             break;
         case Property::Value:
-            SendMessageA(h, BM_SETCHECK, static_cast<WPARAM>(c.value()), 0);
+            SendMessageW(h, BM_SETCHECK, static_cast<WPARAM>(c.value()), 0);
             if (c.type() == ControlType::OptionButton) applyRadioTabStops(c);
             break;
         case Property::ForeColor:
@@ -460,11 +461,11 @@ void Win32View::onPropertyChanged(const Control& c, Property p) {
             break;
         case Property::Default:
             if (c.isDefault()) {
-                SendMessageA(hwnd_, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(h)), 0);
+                SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(h)), 0);
             } else {
-                if (LOWORD(SendMessageA(hwnd_, DM_GETDEFID, 0, 0)) == GetDlgCtrlID(h))
-                    SendMessageA(hwnd_, DM_SETDEFID, 0, 0);
-                SendMessageA(h, BM_SETSTYLE, BS_PUSHBUTTON | BS_MULTILINE, TRUE);
+                if (LOWORD(SendMessageW(hwnd_, DM_GETDEFID, 0, 0)) == GetDlgCtrlID(h))
+                    SendMessageW(hwnd_, DM_SETDEFID, 0, 0);
+                SendMessageW(h, BM_SETSTYLE, BS_PUSHBUTTON | BS_MULTILINE, TRUE);
             }
             break;
     }
@@ -476,7 +477,7 @@ void Win32View::onShow() {
         // First appearance: centred on the screen's work area.
         placed_ = true;
         RECT work{}, r{};
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         GetWindowRect(hwnd_, &r);
         int x = work.left + ((work.right - work.left) - (r.right - r.left)) / 2;
         int y = work.top + ((work.bottom - work.top) - (r.bottom - r.top)) / 2;
@@ -502,7 +503,7 @@ void Win32View::onFocus(const Control& c) {
     HWND h = hwndOf(c);
     if (!h || !hwnd_) return;
     // Through the dialog manager, which also lends a focused push button the default frame.
-    SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h), TRUE);
+    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h), TRUE);
     lastFocus_ = GetFocus();
 }
 
@@ -520,7 +521,7 @@ void Win32View::onDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi > 0 ? dpi : 96;
     for (const auto& [control, h] : windows_) {
         if (control->type() == ControlType::Window) continue;
-        SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(control->font)), FALSE);
+        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(control->font)), FALSE);
         place(*control);
     }
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -557,11 +558,10 @@ void Win32View::handleCommand(WPARAM wp, LPARAM lp) {
         case ControlType::TextBox:
             if (code == EN_CHANGE) {
                 HWND h = reinterpret_cast<HWND>(lp);
-                int length = GetWindowTextLengthA(h);
-                std::string text(static_cast<std::size_t>(length) + 1, '\0');
-                int got = GetWindowTextA(h, text.data(), length + 1);
-                text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-                form_->userEditText(*c, text);
+                int length = GetWindowTextLengthW(h);
+                std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+                int got = GetWindowTextW(h, text.data(), length + 1);
+                form_->userEditText(*c, toUtf8(text.data(), got > 0 ? got : 0));
             }
             break;
         default:
@@ -603,9 +603,9 @@ void Win32View::paintFrame(HWND hwnd, const Control& frame) {
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     FillRect(dc, &r, brushFor(face));
     HGDIOBJ old = SelectObject(dc, fontFor(frame.font));
-    TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    const std::string& caption = frame.caption();
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    const std::wstring caption = toWide(frame.caption());
     // A caption-less frame inside another frame only groups (the maker's name strip); every
     // other frame draws its etched edge, the caption breaking the top line.
     const bool border = !caption.empty() || !frame.container();
@@ -614,11 +614,11 @@ void Win32View::paintFrame(HWND hwnd, const Control& frame) {
     if (border) DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
     if (!caption.empty()) {
         RECT text{MulDiv(8, dpi_, 96), 0, r.right, tm.tmHeight};
-        DrawTextA(dc, caption.c_str(), -1, &text, DT_SINGLELINE | DT_CALCRECT);
+        DrawTextW(dc, caption.c_str(), -1, &text, DT_SINGLELINE | DT_CALCRECT);
         SetBkColor(dc, face);
         SetBkMode(dc, OPAQUE);
         SetTextColor(dc, toColorRef(frame.foreColor()));
-        DrawTextA(dc, caption.c_str(), -1, &text, DT_SINGLELINE);
+        DrawTextW(dc, caption.c_str(), -1, &text, DT_SINGLELINE);
     }
     SelectObject(dc, old);
     EndPaint(hwnd, &ps);
@@ -673,7 +673,7 @@ LRESULT Win32View::formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         default:
             break;
     }
-    return DefDlgProcA(hwnd, msg, wp, lp);
+    return DefDlgProcW(hwnd, msg, wp, lp);
 }
 
 LRESULT Win32View::frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -693,25 +693,25 @@ LRESULT Win32View::frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLOREDIT:
         case WM_DRAWITEM:
         case WM_NOTIFY:
-            if (hwnd_) return SendMessageA(hwnd_, msg, wp, lp);
+            if (hwnd_) return SendMessageW(hwnd_, msg, wp, lp);
             break;
         default:
             break;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 int Win32View::loop() {
     MSG msg{};
     BOOL got;
-    while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+    while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
         if (got == -1) return 1;
-        if (hwnd_ && IsWindow(hwnd_) && IsDialogMessageA(hwnd_, &msg)) {
+        if (hwnd_ && IsWindow(hwnd_) && IsDialogMessageW(hwnd_, &msg)) {
             syncFocus();
             continue;
         }
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
         syncFocus();
     }
     return static_cast<int>(msg.wParam);
