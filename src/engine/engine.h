@@ -14,6 +14,23 @@ enum class InstallOutcome {
 bool SYS_Install(bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair, bool& bRemove,
                  bool& bFullUI, bool& bDBFullUI, InstallOutcome* outcome = nullptr);
 
+// One request as start-up and the wizard hand it over. The two interface flags come back set
+// when the engine chose Windows Installer's full interface.
+struct InstallRequest {
+    bool bProgram = false;
+    bool bDB = false;
+    bool bEmail = false;
+    bool bRepair = false;
+    bool bRemove = false;
+    bool bFullUI = false;
+    bool bDBFullUI = false;
+};
+
+inline bool SYS_Install(InstallRequest& r, InstallOutcome* outcome = nullptr) {
+    return SYS_Install(r.bProgram, r.bDB, r.bEmail, r.bRepair, r.bRemove, r.bFullUI, r.bDBFullUI,
+                       outcome);
+}
+
 // Process exit code of a silent run: 0 success, 1602 cancelled, 1603 failure.
 int exitCodeFor(InstallOutcome outcome);
 
