@@ -79,6 +79,30 @@ void showDebugFolders() {
     });
 }
 
+void chooseRunMode(std::string& exeName) {
+    exeName = os().exeName();
+    if (iequals(exeName, "TSY Setup")) {
+        int answer = os().msgBox("Run as Full Install (no = run as update)?", mb::YesNo, "");
+        sys().gbUpdate = answer == mb::AnswerNo;
+    } else {
+        sys().gbUpdate = iequals(left(exeName, 6), "Update");
+    }
+}
+
+int refuseCommandLine(std::string message, const std::string& exeName) {
+    std::string title;
+    mainStep([&] { message += helpText(exeName); });
+    mainStep([&] {
+        AppVersion v = os().appVersion();
+        title = os().appTitle() + " " + std::to_string(v.major) + "." + std::to_string(v.minor) +
+                "." + std::to_string(v.revision);
+    });
+    mainStep([&] { os().setDefaultMousePointer(); });
+    mainStep([&] { os().msgBox(message, mb::OkOnly | mb::Information, title); });
+    os().endProcess(exitcode::InvalidCommandLine);
+    return exitcode::InvalidCommandLine;
+}
+
 }  // namespace
 
 std::string sys_parse(std::string& sText, const std::string& sDelim, bool bTrimRest) {
@@ -122,15 +146,7 @@ std::optional<int> Main(const std::string& appKey) {
 
     // 1. Run mode, from the name the program was started under.
     std::string exeName;
-    mainStep([&] {
-        exeName = os().exeName();
-        if (iequals(exeName, "TSY Setup")) {
-            int answer = os().msgBox("Run as Full Install (no = run as update)?", mb::YesNo, "");
-            s.gbUpdate = answer == mb::AnswerNo;
-        } else {
-            s.gbUpdate = iequals(left(exeName, 6), "Update");
-        }
-    });
+    mainStep([&] { chooseRunMode(exeName); });
 
     // 2. Edition, product codes and character constants.
     mainStep([&] { configureEdition(appKey); });
@@ -153,19 +169,7 @@ std::optional<int> Main(const std::string& appKey) {
     });
 
     // 4. A wrong parameter: the help box, and the process ends here.
-    if (wrongParameter) {
-        std::string title;
-        mainStep([&] { message += helpText(exeName); });
-        mainStep([&] {
-            AppVersion v = os().appVersion();
-            title = os().appTitle() + " " + std::to_string(v.major) + "." +
-                    std::to_string(v.minor) + "." + std::to_string(v.revision);
-        });
-        mainStep([&] { os().setDefaultMousePointer(); });
-        mainStep([&] { os().msgBox(message, mb::OkOnly | mb::Information, title); });
-        os().endProcess(exitcode::InvalidCommandLine);
-        return exitcode::InvalidCommandLine;
-    }
+    if (wrongParameter) return refuseCommandLine(message, exeName);
 
     // 5.-7. Installed packages, Windows version, folders.
     mainStep([&] { SYS_IsInstalled(); });

@@ -121,6 +121,17 @@ protected:
 
 private:
     void buildLayout();
+    void layoutBanner();
+    void layoutButtonRow();
+    void layoutPanelFrames();
+    void layoutInstallMenu();
+    void layoutInstallType();
+    void layoutOptions();
+    void layoutRemoveAndRepair();
+    void layoutCompleted();
+    void layoutMaintenanceMenu();
+    void layoutFolders();
+    Control& member(ControlArray& array, ControlType type, int index, Control& container);
     // Next or Finish: which one is shown, which are enabled, and whether the shown one becomes
     // the default button.
     struct ButtonRule {
