@@ -14,16 +14,11 @@ enum class InstallOutcome {
 bool SYS_Install(bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair, bool& bRemove,
                  bool& bFullUI, bool& bDBFullUI, InstallOutcome* outcome = nullptr);
 
-// One request as start-up and the wizard hand it over. The two interface flags come back set
-// when the engine chose Windows Installer's full interface.
+// One request as start-up and the wizard hand it over.
 struct InstallRequest {
-    bool bProgram = false;
-    bool bDB = false;
-    bool bEmail = false;
-    bool bRepair = false;
-    bool bRemove = false;
-    bool bFullUI = false;
-    bool bDBFullUI = false;
+    bool bProgram = false, bDB = false, bEmail = false, bRepair = false, bRemove = false;
+    // Come back set when the engine chose Windows Installer's full interface.
+    bool bFullUI = false, bDBFullUI = false;
 };
 
 inline bool SYS_Install(InstallRequest& r, InstallOutcome* outcome = nullptr) {

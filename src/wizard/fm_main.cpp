@@ -2,8 +2,6 @@
 // Finish.
 #include "wizard/fm_main.h"
 
-#include <exception>
-
 #include "engine/engine.h"
 #include "platform/os.h"
 #include "platform/runtime_error.h"
@@ -372,9 +370,9 @@ void FmMain::chooseInstall(int Index) {
     ckInstall(2).setValue(Index == 1 ? 0 : 1);
 }
 
-void FmMain::optInstall_Click(int Index) {
+// The option just selected is already the only one selected: the rule reads the group.
+void FmMain::optInstall_Click([[maybe_unused]] int Index) {
     if (!mbLoaded || currentPanel() != panel::InstallType || !mbInstall) return;
-    (void)Index;
     if (const auto rule = buttonRule(panel::InstallType, false)) applyButtons(*rule, direct);
 }
 
