@@ -35,10 +35,8 @@ void logDecision(const std::string& line) noexcept {
 }
 
 Step handleError(const OnError& p, const RuntimeError& e) {
-    if (p.kind_ == OnError::Kind::Swallow) {
-        if (!p.reason_.empty()) logDecision(p.reason_ + ": " + handlerText("", e));
-        return Step::Resumed;
-    }
+    if (!p.reason_.empty()) logDecision(p.reason_ + ": " + handlerText("", e));
+    if (p.kind_ == OnError::Kind::Swallow) return Step::Resumed;
     const bool debug = p.debug_ && *p.debug_;
     if (p.kind_ == OnError::Kind::Report && p.debug_ && !debug) return Step::Resumed;
 
