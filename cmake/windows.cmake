@@ -56,7 +56,7 @@ file(GLOB TSY_WIN_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*.cpp)
 if(TSY_WIN_TEST_SOURCES)
   add_executable(win32_tests ${TSY_WIN_TEST_SOURCES})
   target_include_directories(win32_tests PRIVATE tests)
-  target_link_libraries(win32_tests PRIVATE tsywin gtest gtest_main ${TSY_WIN_LIBS})
+  target_link_libraries(win32_tests PRIVATE tsywin tsycore gtest gtest_main ${TSY_WIN_LIBS})
   target_link_options(win32_tests PRIVATE -static -static-libgcc -static-libstdc++)
 
 endif()

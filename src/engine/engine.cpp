@@ -12,8 +12,8 @@
 #include "platform/os.h"
 #include "platform/runtime_error.h"
 #include "services/system.h"
+#include "services/machine.h"
 #include "services/text.h"
-#include "startup/startup.h"
 #include "state/state.h"
 
 namespace tsy {

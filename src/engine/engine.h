@@ -15,6 +15,18 @@ enum class InstallOutcome {
 bool SYS_Install(bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair, bool& bRemove,
                  bool& bFullUI, bool& bDBFullUI, InstallOutcome* outcome = nullptr);
 
+// One request as start-up and the wizard hand it over.
+struct InstallRequest {
+    bool bProgram = false, bDB = false, bEmail = false, bRepair = false, bRemove = false;
+    // Come back set when the engine chose Windows Installer's full interface.
+    bool bFullUI = false, bDBFullUI = false;
+};
+
+inline bool SYS_Install(InstallRequest& r, InstallOutcome* outcome = nullptr) {
+    return SYS_Install(r.bProgram, r.bDB, r.bEmail, r.bRepair, r.bRemove, r.bFullUI, r.bDBFullUI,
+                       outcome);
+}
+
 // Process exit code of a run: 0 success, 3010 success that needs a restart, 1602 cancelled,
 // 1603 failure.
 int exitCodeFor(InstallOutcome outcome);

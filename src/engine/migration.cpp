@@ -14,11 +14,8 @@ const char* const kMigrationPrefix = "rev30_";
 namespace {
 
 // The rename is best effort: whatever goes wrong, the installation must go on.
-template <typename T, typename F>
-T quietly(F&& f, T fallback) {
-    T value = fallback;
-    resumeNext([&] { value = f(); }, nullptr);
-    return value;
+OnError bestEffort(const std::string& what) {
+    return OnError::swallow().because("Migration: " + what + " failed; the installation goes on");
 }
 
 // A rename onto a name that is taken fails. Left under its own name, the customer's file would
@@ -39,19 +36,22 @@ bool renameOne(const std::string& folder, const std::string& name) {
     if (istartsWith(name, kMigrationPrefix)) return true;
     bool moved = false;
     for (int attempt = 1; attempt <= kMaxTwins && !moved; ++attempt) {
-        moved = quietly<bool>(
+        moved = catchOnce(
             [&] { return os().moveFile(folder + name, folder + renamedAs(name, attempt)); },
-            false);
+            OnError::swallow(), false);
     }
     if (moved) return true;
+    logDecision("Migration: " + folder + name + " could not be renamed; it and the templates "
+                "after it in its folder are left as they are");
     if (sys().gbDebug)
         resumeNext([&] { os().msgBox("Unable to rename file:" + name, mb::OkOnly, ""); },
-                   nullptr);
+                   OnError::swallow());
     return false;
 }
 
 std::string existing(const std::string& path) {
-    return quietly<std::string>([&] { return os().dirFirst(path, attr::Normal); }, "");
+    return catchOnce([&] { return os().dirFirst(path, attr::Normal); },
+                     bestEffort("looking for " + path), std::string());
 }
 
 }  // namespace
@@ -64,10 +64,10 @@ void migrateUserFiles(const std::string& targetFolder, const std::string& sep) {
     // file again under its new name; the prefix test above keeps that from being renamed twice.
     {
         const std::string folder = base + "Envelopes" + sep;
-        std::string name =
-            quietly<std::string>([&] { return os().dirFirst(folder + "*.env", attr::Normal); }, "");
+        std::string name = existing(folder + "*.env");
         while (!name.empty() && renameOne(folder, name))
-            name = quietly<std::string>([] { return os().dirNext(); }, "");
+            name = catchOnce([] { return os().dirNext(); }, bestEffort("listing " + folder),
+                             std::string());
     }
 
     // Labels: the one standard label file.

@@ -181,6 +181,9 @@ public:
     virtual std::size_t appendFile(const std::string& path, const std::string& text) = 0;
     // This process's id (GetCurrentProcessId).
     virtual std::uint32_t processId() = 0;
+    // A line of the setup log that no platform call stands behind: a decision and its reason.
+    // Only the log's decorator keeps it; the adapters and the fake have nothing to do.
+    virtual void note(const std::string& line) { (void)line; }
 };
 
 // The process-wide accessor. app/ sets the Win32 adapters once; test fixtures set the fake.

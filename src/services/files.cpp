@@ -16,30 +16,28 @@ constexpr int AnyEntry = attr::ReadOnly | attr::Hidden | attr::System | attr::Di
 
 bool SYS_DirExists(const std::string& sPath, bool bCreate) {
     if (sPath.empty()) return false;
-    try {
-        if (!os().dirFirst(sPath, AnyEntry).empty()) return true;
-        if (!bCreate) return false;
-        os().createFolder(sPath);
-        return !os().dirFirst(sPath, AnyEntry).empty();
-    } catch (const ProcessEnded&) {
-        throw;
-    } catch (...) {
-        return false;
-    }
+    return catchOnce(
+        [&] {
+            if (!os().dirFirst(sPath, AnyEntry).empty()) return true;
+            if (!bCreate) return false;
+            os().createFolder(sPath);
+            return !os().dirFirst(sPath, AnyEntry).empty();
+        },
+        OnError::swallow(), false);
 }
 
 bool SYS_File_FileCheck(const std::string& sFile, const std::string& sPath, bool bCreate,
                         bool bQuiet) {
-    auto onError = [&](const RuntimeError& e) {
-        if (!bQuiet && sys().gbDebug)
-            os().msgBox(handlerText("errHdl_SYS_File_FileCheck: ", e), mb::OkOnly, "");
-    };
+    // A quiet check reports nothing, not even in debug mode.
+    static const bool never = false;
+    const bool* debug = bQuiet ? &never : &sys().gbDebug;
+    const OnError onError = OnError::reportInDebug("errHdl_SYS_File_FileCheck: ", *debug);
 
     bool folderThere = false;
     resumeNext([&] { folderThere = SYS_DirExists(sPath, bCreate); }, onError);
     if (!folderThere) return false;
 
-    std::string sep = contains(sPath, '\\') ? "\\" : "/";
+    std::string sep = separatorOf(sPath, '/');
     std::string fullName = sPath + sep + sFile;
 
     // An ordinary-attribute listing: a hidden or system file is not seen, and a wildcard in

@@ -27,32 +27,32 @@ std::size_t lastDelimiterEnd(const std::string& text, const std::string& delim) 
 // CR LF pair dropped from the token; any other delimiter treats line breaks as ordinary text.
 std::optional<std::string> SYS_ParseRev(std::string& sText, const std::string& sDelim) {
     if (sText.size() < 2) return std::nullopt;
-    try {
-        bool lines = iequals(sDelim, "Line");
-        std::string delim = lines ? std::string("\r") : sDelim;
-        std::size_t end = lastDelimiterEnd(sText, delim);
-        if (end == 0) {
+    return catchOnce(
+        [&]() -> std::optional<std::string> {
+            bool lines = iequals(sDelim, "Line");
+            std::string delim = lines ? std::string("\r") : sDelim;
+            std::size_t end = lastDelimiterEnd(sText, delim);
+            if (end == 0) {
+                std::string token = sText;
+                sText.clear();
+                return token;
+            }
+            std::string token = sText.substr(end);
+            if (lines && !token.empty() && token[0] == '\n') token.erase(0, 1);
+            token = trimLeftSpaces(token);
+            sText = trimRightSpaces(sText.substr(0, end - delim.size()));
+            return token;
+        },
+        OnError::reportInDebug("errHdl_SYS_ParseRev: ", sys().gbDebug)
+            .text([](const RuntimeError& e) {
+                return "errHdl_SYS_ParseRev: " + std::to_string(e.number()) + sys().gsSpace +
+                       e.description();
+            }),
+        [&]() -> std::optional<std::string> {
             std::string token = sText;
             sText.clear();
             return token;
-        }
-        std::string token = sText.substr(end);
-        if (lines && !token.empty() && token[0] == '\n') token.erase(0, 1);
-        token = trimLeftSpaces(token);
-        sText = trimRightSpaces(sText.substr(0, end - delim.size()));
-        return token;
-    } catch (const ProcessEnded&) {
-        throw;
-    } catch (...) {
-        RuntimeError e = asRuntimeError(std::current_exception());
-        if (sys().gbDebug)
-            os().msgBox("errHdl_SYS_ParseRev: " + std::to_string(e.number()) + sys().gsSpace +
-                            e.description(),
-                        mb::OkOnly, "");
-        std::string token = sText;
-        sText.clear();
-        return token;
-    }
+        });
 }
 
 std::string SYS_SplitFolder(const std::string& sPath, std::string& sParent) {
@@ -74,7 +74,7 @@ std::string SYS_SplitFolder(const std::string& sPath, std::string& sParent) {
 
 std::string SYS_GetParentFolder(std::string sPath) {
     if (sPath.empty()) sPath = sys().gsDBPath;
-    std::string sep = contains(sPath, '/') ? "/" : "\\";
+    std::string sep = separatorOf(sPath);
     std::string rest = sPath;
     if (!rest.empty() && rest.back() == sep[0]) rest.pop_back();
     SYS_ParseRev(rest, sep);

@@ -47,6 +47,11 @@ std::string trimRightSpaces(std::string s) {
     return i == std::string::npos ? std::string() : s.substr(0, i + 1);
 }
 
+std::string separatorOf(const std::string& path, char preferred) {
+    const char other = preferred == '/' ? '\\' : '/';
+    return std::string(1, contains(path, other) ? other : preferred);
+}
+
 std::string boolText(bool b) { return b ? "True" : "False"; }
 
 }  // namespace tsy

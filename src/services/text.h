@@ -18,6 +18,9 @@ std::string left(const std::string& s, std::size_t n);
 std::string right(const std::string& s, std::size_t n);
 std::string trimLeftSpaces(std::string s);
 std::string trimRightSpaces(std::string s);
+// The separator to join onto path: the other one than preferred when the path already uses it
+// (a folder typed with forward slashes keeps them), otherwise preferred.
+std::string separatorOf(const std::string& path, char preferred = '\\');
 // "True" / "False", as a flag is written into a message.
 std::string boolText(bool b);
 

@@ -1,6 +1,5 @@
 // The machine's folders, and the program and database folders proposed from them or from the
 // folders an earlier installation saved.
-#include <functional>
 #include <string>
 
 #include "platform/os.h"
@@ -8,6 +7,7 @@
 #include "services/system.h"
 #include "services/text.h"
 #include "startup/startup.h"
+#include "startup/startup_step.h"
 #include "state/state.h"
 
 namespace tsy {
@@ -23,19 +23,8 @@ std::string upToNul(std::string s) {
     return s;
 }
 
-// Start-up goes on after a failing statement; each failure is reported with Main's label.
-void mainStep(FunctionRef<void()> statement) {
-    resumeNext(statement, [](const RuntimeError& e) {
-        os().msgBox(handlerText("errHdl_Main: ", e), mb::OkOnly, "");
-    });
-}
-
 // The two folder routines report in debug mode only and go on with their next statement.
-std::function<void(const RuntimeError&)> debugReport(const std::string& label) {
-    return [label](const RuntimeError& e) {
-        if (sys().gbDebug) os().msgBox(handlerText(label, e), mb::OkOnly, "");
-    };
-}
+OnError folderStep(const std::string& label) { return OnError::reportInDebug(label, sys().gbDebug); }
 
 }  // namespace
 
@@ -53,7 +42,7 @@ std::string SYS_GetSystemDir() { return os().systemDirectory(); }
 
 std::string SYS_GetInstallPath() {
     const SystemState& s = sys();
-    auto onError = debugReport("errHdl_SYS_GetInstallPath");
+    const OnError onError = folderStep("errHdl_SYS_GetInstallPath");
     std::string saved;
     std::string result;
     resumeNext([&] { saved = os().getSetting(s.gsAppKey, SettingsSection, "AppPath"); }, onError);
@@ -76,7 +65,7 @@ std::string SYS_GetInstallPath() {
 
 std::string SYS_GetDBInstallPath() {
     const SystemState& s = sys();
-    auto onError = debugReport("errHdl_SYS_GetDBInstallPath");
+    const OnError onError = folderStep("errHdl_SYS_GetDBInstallPath");
     std::string saved;
     std::string result;
     resumeNext([&] { saved = os().getSetting(s.gsAppKey, SettingsSection, "DBPath"); }, onError);
@@ -86,13 +75,16 @@ std::string SYS_GetDBInstallPath() {
     // it does not make every saved folder count as inside it.
     bool insideProgramFiles = !s.gsProgramFiles.empty() &&
                               iequals(left(saved, s.gsProgramFiles.size()), s.gsProgramFiles);
+    if (!saved.empty() && insideProgramFiles)
+        logDecision("The saved database folder " + saved + " lies inside Program Files and is "
+                    "not reused");
     if (!saved.empty() && !insideProgramFiles) {
         // The engine saves the "MainDB" folder inside the database folder.
         resumeNext([&] { result = SYS_GetParentFolder(saved); }, onError);
         return result;
     }
 
-    std::string sep = contains(s.gsDBPath, '/') ? "/" : "\\";
+    std::string sep = separatorOf(s.gsDBPath);
     result = s.gsDBPath;
     if (!iendsWith(result, sep)) result += sep;
     result += "Tessary Data";
@@ -104,6 +96,9 @@ void discoverFolders(long winMajor) {
 
     // From Windows 6.0 on, the folders of 32-bit programs are asked for by name, since the
     // plain ones would name the 64-bit folders on a 64-bit system.
+    if (winMajor < 6)
+        logDecision("Windows " + std::to_string(winMajor) + ": the plain Program Files and system "
+                    "folders are used (no separate 32-bit folders before Windows 6)");
     if (winMajor >= 6) {
         mainStep([&] { s.gsProgramFiles = SYS_GetSpecialFolder(csidl::ProgramFilesX86); });
         mainStep([&] { s.gsSystemDir = SYS_GetSpecialFolder(csidl::SystemX86); });

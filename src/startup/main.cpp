@@ -4,11 +4,14 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "platform/exit_codes.h"
 #include "platform/os.h"
 #include "platform/runtime_error.h"
+#include "services/machine.h"
 #include "services/system.h"
 #include "services/text.h"
 #include "startup/startup.h"
+#include "startup/startup_step.h"
 #include "state/state.h"
 #include "wizard/show.h"
 
@@ -16,26 +19,8 @@ namespace tsy {
 
 namespace {
 
-// Windows Installer's own code for an invalid command line: a deployment script that passes a
-// wrong parameter sees a failure rather than success.
-constexpr int InvalidCommandLineExitCode = 1639;
-
-void mainStep(FunctionRef<void()> statement) {
-    resumeNext(statement, [](const RuntimeError& e) {
-        os().msgBox(handlerText("errHdl_Main: ", e), mb::OkOnly, "");
-    });
-}
-
-struct SilentRequest {
-    bool bProgram = false;
-    bool bDB = false;
-    bool bEmail = false;
-    bool bRepair = false;
-    bool bRemove = false;
-};
-
 // Applies one command-line token; false when it names no parameter.
-bool applyParameter(const std::string& token, SilentRequest& request) {
+bool applyParameter(const std::string& token, InstallRequest& request) {
     SystemState& s = sys();
     std::string name = toUpper(token);
     if (iequals(name, "REPAIR")) request.bRepair = true;
@@ -94,42 +79,64 @@ void showDebugFolders() {
     });
 }
 
+void chooseRunMode(std::string& exeName) {
+    exeName = os().exeName();
+    if (iequals(exeName, "TSY Setup")) {
+        int answer = os().msgBox("Run as Full Install (no = run as update)?", mb::YesNo, "");
+        sys().gbUpdate = answer == mb::AnswerNo;
+    } else {
+        sys().gbUpdate = iequals(left(exeName, 6), "Update");
+    }
+}
+
+int refuseCommandLine(std::string message, const std::string& exeName) {
+    std::string title;
+    mainStep([&] { message += helpText(exeName); });
+    mainStep([&] {
+        AppVersion v = os().appVersion();
+        title = os().appTitle() + " " + std::to_string(v.major) + "." + std::to_string(v.minor) +
+                "." + std::to_string(v.revision);
+    });
+    mainStep([&] { os().setDefaultMousePointer(); });
+    mainStep([&] { os().msgBox(message, mb::OkOnly | mb::Information, title); });
+    os().endProcess(exitcode::InvalidCommandLine);
+    return exitcode::InvalidCommandLine;
+}
+
 }  // namespace
 
 std::string sys_parse(std::string& sText, const std::string& sDelim, bool bTrimRest) {
     if (sText.empty()) return "";
-    std::string token;
-    try {
-        std::size_t cr = sText.find('\r');
-        std::string line = (cr == std::string::npos || cr == 0) ? sText : sText.substr(0, cr);
+    return catchOnce(
+        [&] {
+            std::size_t cr = sText.find('\r');
+            std::string line = (cr == std::string::npos || cr == 0) ? sText : sText.substr(0, cr);
 
-        // An empty delimiter would match at the front forever; it counts as not found.
-        std::size_t p = 0;
-        if (!iequals(sDelim, "Line") && !sDelim.empty()) p = ifind(line, sDelim);
+            // An empty delimiter would match at the front forever; it counts as not found.
+            std::size_t p = 0;
+            if (!iequals(sDelim, "Line") && !sDelim.empty()) p = ifind(line, sDelim);
 
-        if (p > 0) {
-            token = line.substr(0, p - 1);
-            sText.erase(0, p - 1 + sDelim.size());
-        } else {
-            token = line;
-            if (sText.size() > line.size()) {
-                sText.erase(0, line.size() + 1);
-                if (!sText.empty() && sText[0] == '\n') sText.erase(0, 1);
+            std::string token;
+            if (p > 0) {
+                token = line.substr(0, p - 1);
+                sText.erase(0, p - 1 + sDelim.size());
             } else {
-                sText.clear();
+                token = line;
+                if (sText.size() > line.size()) {
+                    sText.erase(0, line.size() + 1);
+                    if (!sText.empty() && sText[0] == '\n') sText.erase(0, 1);
+                } else {
+                    sText.clear();
+                }
             }
-        }
-        if (bTrimRest) sText = trimLeftSpaces(sText);
-        return token;
-    } catch (const ProcessEnded&) {
-        throw;
-    } catch (...) {
-        RuntimeError e = asRuntimeError(std::current_exception());
-        if (sys().gbDebug) os().msgBox(handlerText("errhdl_sys_parse: ", e), mb::OkOnly, "");
-        token = sText;
-        sText.clear();
-        return token;
-    }
+            if (bTrimRest) sText = trimLeftSpaces(sText);
+            return token;
+        },
+        OnError::reportInDebug("errhdl_sys_parse: ", sys().gbDebug), [&] {
+            std::string token = sText;
+            sText.clear();
+            return token;
+        });
 }
 
 std::optional<int> Main() { return Main(buildAppKey()); }
@@ -139,21 +146,13 @@ std::optional<int> Main(const std::string& appKey) {
 
     // 1. Run mode, from the name the program was started under.
     std::string exeName;
-    mainStep([&] {
-        exeName = os().exeName();
-        if (iequals(exeName, "TSY Setup")) {
-            int answer = os().msgBox("Run as Full Install (no = run as update)?", mb::YesNo, "");
-            s.gbUpdate = answer == mb::AnswerNo;
-        } else {
-            s.gbUpdate = iequals(left(exeName, 6), "Update");
-        }
-    });
+    mainStep([&] { chooseRunMode(exeName); });
 
     // 2. Edition, product codes and character constants.
     mainStep([&] { configureEdition(appKey); });
 
     // 3. Command line. The request flags matter only to a silent run.
-    SilentRequest request;
+    InstallRequest request;
     std::string message;
     bool wrongParameter = false;
     mainStep([&] {
@@ -170,19 +169,7 @@ std::optional<int> Main(const std::string& appKey) {
     });
 
     // 4. A wrong parameter: the help box, and the process ends here.
-    if (wrongParameter) {
-        std::string title;
-        mainStep([&] { message += helpText(exeName); });
-        mainStep([&] {
-            AppVersion v = os().appVersion();
-            title = os().appTitle() + " " + std::to_string(v.major) + "." +
-                    std::to_string(v.minor) + "." + std::to_string(v.revision);
-        });
-        mainStep([&] { os().setDefaultMousePointer(); });
-        mainStep([&] { os().msgBox(message, mb::OkOnly | mb::Information, title); });
-        os().endProcess(InvalidCommandLineExitCode);
-        return InvalidCommandLineExitCode;
-    }
+    if (wrongParameter) return refuseCommandLine(message, exeName);
 
     // 5.-7. Installed packages, Windows version, folders.
     mainStep([&] { SYS_IsInstalled(); });
@@ -197,16 +184,14 @@ std::optional<int> Main(const std::string& appKey) {
     // 9. Hand-over.
     if (s.gbSilent) {
         // A silent run always includes the program package.
+        if (!request.bProgram) logDecision("Silent run: the program package is always included");
         request.bProgram = true;
-        bool bFullUI = false;
-        bool bDBFullUI = false;
         InstallOutcome outcome = InstallOutcome::Failed;
-        mainStep([&] {
-            SYS_Install(request.bProgram, request.bDB, request.bEmail, request.bRepair,
-                        request.bRemove, bFullUI, bDBFullUI, &outcome);
-        });
+        mainStep([&] { SYS_Install(request, &outcome); });
         return exitCodeFor(outcome);
     }
+    if (request.bProgram || request.bDB || request.bEmail || request.bRepair || request.bRemove)
+        logDecision("Wizard run: the request parameters of the command line have no effect");
     mainStep([] { showWizard(); });
     return std::nullopt;
 }

@@ -1,5 +1,4 @@
-// Start-up: Main, the command line, edition configuration, product detection, folder
-// discovery and the Windows version.
+// Start-up: Main, the command line, edition configuration and folder discovery.
 #pragma once
 
 #include <optional>
@@ -19,11 +18,6 @@ std::string sys_parse(std::string& sText, const std::string& sDelim, bool bTrimR
 
 // Steps 2 to 4 of the initialisation: edition, product codes, character constants.
 void configureEdition(const std::string& appKey);
-
-void SYS_IsInstalled();
-
-std::string SYS_GetWinVersion(long& lPlatform, long& lMajor, long& lMinor, long& lBuild,
-                              std::string& sServicePack, std::string& sVersion);
 
 std::string SYS_GetFolderPath(int nCSIDL);
 std::string SYS_GetSpecialFolder(int nCSIDL);

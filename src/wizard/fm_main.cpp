@@ -2,8 +2,6 @@
 // Finish.
 #include "wizard/fm_main.h"
 
-#include <exception>
-
 #include "engine/engine.h"
 #include "platform/os.h"
 #include "platform/runtime_error.h"
@@ -21,28 +19,16 @@ constexpr int PanelParked = -10000;
 constexpr unsigned BrowseFlags = 0x143;  // file-system folders, no domain, new style, hint
 const char* const DataFolderName = "Tessary Data";
 
-// The routines that go on with the next statement after an error run each statement through
-// this, so that one failing control update (typically a focus that cannot be taken) leaves the
-// rest of the set-up intact.
-class ResumeNext {
-public:
-    ResumeNext(std::string label, bool alwaysShow) : label_(std::move(label)), always_(alwaysShow) {}
-    std::function<std::string()> detail;  // appended to the message (the value being worked on)
-    void operator()(FunctionRef<void()> statement) const {
-        resumeNext(statement, [this](const RuntimeError& e) {
-            if (!always_ && !sys().gbDebug) return;
-            os().msgBox(handlerText(label_, e) + (detail ? detail() : std::string()), mb::OkOnly, "");
-        });
-    }
-
-private:
-    std::string label_;
-    bool always_;
-};
+// The wizard's routines go on with the next statement after an error, so that one failing
+// control update (typically a focus that cannot be taken) leaves the rest of the set-up intact.
+// Form_Load reports every error; the others only in debug mode.
+OnError loadStep() { return OnError::report("errHdl_Form_Load: "); }
+OnError panelStep() { return OnError::reportInDebug("errHdl_Panel_Next: ", sys().gbDebug); }
 
 bool ticked(const Control& box) { return box.value() == 1; }
 
-std::string separatorOf(const std::string& path) { return contains(path, '/') ? "/" : "\\"; }
+// A click handler's statements run straight: an error reaches onClick's handler.
+const auto direct = [](FunctionRef<void()> statement) { statement(); };
 
 bool forbiddenInFolderName(unsigned char c) {
     switch (c) {
@@ -56,10 +42,9 @@ bool forbiddenInFolderName(unsigned char c) {
 }  // namespace
 
 InstallFn engineInstall() {
-    return [](bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair, bool& bRemove,
-              bool& bFullUI, bool& bDBFullUI) {
+    return [](InstallRequest& request) {
         InstallOutcome outcome = InstallOutcome::Failed;
-        SYS_Install(bProgram, bDB, bEmail, bRepair, bRemove, bFullUI, bDBFullUI, &outcome);
+        SYS_Install(request, &outcome);
         return outcome;
     };
 }
@@ -69,140 +54,174 @@ int FmMain::currentPanel() const {
     return miPanels[static_cast<std::size_t>(miPanelPos)];
 }
 
-bool FmMain::isRtf3() const { return iequals(sys().gsAppKey, "TSYPRO_RTF3"); }
+bool FmMain::hasNoOutlookInterface() const { return iequals(sys().gsAppKey, "TSYPRO_RTF3"); }
 
 void FmMain::onClick(Control& c) {
     const std::string& n = c.name();
     // A click handler has nobody to hand an error to: one that escaped would unwind through
     // the system's window procedure, which ends the process without a word. The user is told
     // which action failed, and the wizard stays usable.
-    try {
-        if (n == "cmdCancel") cmdCancel_Click();
-        else if (n == "cmdBack") cmdBack_Click();
-        else if (n == "cmdNext") cmdNext_Click();
-        else if (n == "cmdFinish") cmdFinish_Click();
-        else if (n == "cmdOpt") cmdOpt_Click(c.index());
-        else if (n == "optInstall") optInstall_Click(c.index());
-        else if (n == "ckOpt") ckOpt_Click(c.index());
-        else if (n == "ckInstall") ckInstall_Click(c.index());
-        else if (n == "cmdPath") cmdPath_Click(c.index());
-    } catch (const ProcessEnded&) {
-        throw;
-    } catch (...) {
-        const RuntimeError e = asRuntimeError(std::current_exception());
-        resumeNext(
-            [&] {
-                os().msgBox(handlerText("errHdl_" + n + "_Click: ", e), mb::OkOnly | mb::Critical,
-                            "");
-            },
-            nullptr);
-    }
+    resumeNext(
+        [&] {
+            if (n == "cmdCancel") cmdCancel_Click();
+            else if (n == "cmdBack") cmdBack_Click();
+            else if (n == "cmdNext") cmdNext_Click();
+            else if (n == "cmdFinish") cmdFinish_Click();
+            else if (n == "cmdOpt") cmdOpt_Click(c.index());
+            else if (n == "optInstall") optInstall_Click(c.index());
+            else if (n == "ckOpt") ckOpt_Click(c.index());
+            else if (n == "ckInstall") ckInstall_Click(c.index());
+            else if (n == "cmdPath") cmdPath_Click(c.index());
+        },
+        OnError::report("errHdl_" + n + "_Click: ").style(mb::OkOnly | mb::Critical).guarded());
 }
 
 // ---------------------------------------------------------------- initialisation and closing
 
 void FmMain::Form_Load() {
-    const ResumeNext step("errHdl_Form_Load: ", true);
+    const OnError step = loadStep();
     SystemState& g = sys();
     std::string sEdition;
     std::string sVersion;
 
-    step([&] { window().setWidth(7425); });
-    step([&] { window().setHeight(6345); });
-    step([&] { sEdition = g.gbPro ? "Professional" : "Lite"; });
+    resumeNext([&] { window().setWidth(7425); }, step);
+    resumeNext([&] { window().setHeight(6345); }, step);
+    resumeNext([&] { sEdition = g.gbPro ? "Professional" : "Lite"; }, step);
     if (g.gbUpdate) {
-        step([&] { window().setCaption("Tessary Contact Management Update Wizard"); });
+        resumeNext([&] { window().setCaption("Tessary Contact Management Update Wizard"); }, step);
         // From here on the database counts as not installed: an update always offers it.
-        step([&] { g.gbDBInstalled = false; });
-        step([&] { sVersion = "Update to " + g.gsVersion; });
+        resumeNext([&] { g.gbDBInstalled = false; }, step);
+        logDecision("Update wizard: the database update is offered whether or not the database "
+                    "is installed");
+        resumeNext([&] { sVersion = "Update to " + g.gsVersion; }, step);
     } else {
-        step([&] { window().setCaption("Tessary Contact Management Install Wizard"); });
-        step([&] { sVersion = sEdition + " " + left(g.gsVersion, 3); });
+        resumeNext([&] { window().setCaption("Tessary Contact Management Install Wizard"); }, step);
+        resumeNext([&] { sVersion = sEdition + " " + left(g.gsVersion, 3); }, step);
     }
-    step([&] { lbVersion.setCaption(sVersion); });
-    step([&] { lbRev.setCaption("Rev: " + g.gsVersion); });
-    step([&] { lbRev.setVisible(!g.gbUpdate); });
-    step([&] { ckInstall(2).setEnabled(true); });
-    step([&] { txPath(1).setText(g.gsInstallPath); });
-    step([&] { txPath(2).setText(g.gsDBPath); });
+    resumeNext([&] { lbVersion.setCaption(sVersion); }, step);
+    resumeNext([&] { lbRev.setCaption("Rev: " + g.gsVersion); }, step);
+    resumeNext([&] { lbRev.setVisible(!g.gbUpdate); }, step);
+    resumeNext([&] { ckInstall(2).setEnabled(true); }, step);
+    resumeNext([&] { txPath(1).setText(g.gsInstallPath); }, step);
+    resumeNext([&] { txPath(2).setText(g.gsDBPath); }, step);
+    loadChoices();
+    resumeNext([&] { miPanelPos = 0; }, step);
+    resumeNext([&] {
+        miPanels = g.gbInstalled ? std::vector<int>{panel::Maintenance, panel::InstallType,
+                                                    panel::Options, panel::Completed}
+                                 : std::vector<int>{panel::Menu, panel::InstallType,
+                                                    panel::Options, panel::Completed};
+    }, step);
+    resumeNext([&] { cmdCancel.setEnabled(true); }, step);
+    resumeNext([&] { mbLoaded = true; }, step);
+    resumeNext([&] { Show(); }, step);
+    resumeNext([&] { Panel_Next(false, true); }, step);
+}
+
+// The choices' captions and which of them the machine and the edition allow.
+void FmMain::loadChoices() {
+    const OnError step = loadStep();
+    const SystemState& g = sys();
     if (g.gbUpdate) {
-        step([&] { ckInstall(1).setCaption("Install &Program Update"); });
-        step([&] { ckInstall(2).setCaption("Install &Database Update"); });
+        resumeNext([&] { ckInstall(1).setCaption("Install &Program Update"); }, step);
+        resumeNext([&] { ckInstall(2).setCaption("Install &Database Update"); }, step);
     }
-    step([&] { ckOpt(4).setEnabled(g.gbInstalled); });
-    step([&] { ckOpt(5).setEnabled(!isRtf3()); });
-    if (g.gbUpdate) step([&] { ckOpt(5).setCaption("Re-install &Database Update"); });
-    step([&] { ckOpt(2).setEnabled(g.gbInstalled); });
-    step([&] { ckOpt(3).setEnabled(!isRtf3() && g.gbDBInstalled); });
+    if (hasNoOutlookInterface())
+        logDecision("Edition " + g.gsAppKey + " has no Outlook interface: the Single User "
+                    "install, the e-mail interface and the database repair are not offered");
+    resumeNext([&] { ckOpt(4).setEnabled(g.gbInstalled); }, step);
+    resumeNext([&] { ckOpt(5).setEnabled(!hasNoOutlookInterface()); }, step);
+    if (g.gbUpdate) resumeNext([&] { ckOpt(5).setCaption("Re-install &Database Update"); }, step);
+    resumeNext([&] { ckOpt(2).setEnabled(g.gbInstalled); }, step);
+    resumeNext([&] { ckOpt(3).setEnabled(!hasNoOutlookInterface() && g.gbDBInstalled); }, step);
     if (!g.gbInstalled) {
-        step([&] { ckOpt(2).setValue(0); });
-        if (g.gbDBInstalled) step([&] { ckOpt(3).setValue(1); });
+        resumeNext([&] { ckOpt(2).setValue(0); }, step);
+        if (g.gbDBInstalled) resumeNext([&] { ckOpt(3).setValue(1); }, step);
     }
     if (g.gbUpdate) {
-        step([&] { optInstall(1).select(); });
-        step([&] { optInstall(2).select(); });
-        step([&] { optInstall(0).setCaption("&Install Program and Database Update"); });
-        step([&] { optInstall(1).setCaption("&Workstation Install (Program Update Only)"); });
-        step([&] { optInstall(2).setCaption("&Database Update (Database Only)"); });
-        step([&] { frWiz(5).setCaption(" Update Completed "); });
+        resumeNext([&] { optInstall(1).select(); }, step);
+        resumeNext([&] { optInstall(2).select(); }, step);
+        resumeNext([&] { optInstall(0).setCaption("&Install Program and Database Update"); }, step);
+        resumeNext([&] { optInstall(1).setCaption("&Workstation Install (Program Update Only)"); },
+                   step);
+        resumeNext([&] { optInstall(2).setCaption("&Database Update (Database Only)"); }, step);
+        resumeNext([&] { frWiz(panel::Completed).setCaption(" Update Completed "); }, step);
     }
-    step([&] { lbProOnly().setVisible(!g.gbPro); });
-    step([&] { ckOpt(1).setVisible(true); });
-    step([&] { miPanelPos = 0; });
-    step([&] {
-        miPanels = g.gbInstalled ? std::vector<int>{6, 1, 2, 5} : std::vector<int>{0, 1, 2, 5};
-    });
-    step([&] { cmdCancel.setEnabled(true); });
-    step([&] { mbLoaded = true; });
-    step([&] { Show(); });
-    step([&] { Panel_Next(false, true); });
+    resumeNext([&] { lbProOnly().setVisible(!g.gbPro); }, step);
+    resumeNext([&] { ckOpt(1).setVisible(true); }, step);
 }
 
 void FmMain::Form_QueryUnload([[maybe_unused]] int& Cancel, [[maybe_unused]] int UnloadMode) {
     // Closing the wizard by any route ends the process, without a question.
-    try {
-        os().endProcess(exitCode_);
-    } catch (const ProcessEnded&) {
-        throw;
-    } catch (...) {
-        RuntimeError e = asRuntimeError(std::current_exception());
-        if (sys().gbDebug)
-            os().msgBox("errHdl_Form_QueryUnload: " + e.description() + "(" +
-                            std::to_string(e.number()) + ")",
-                        mb::OkOnly, "TSY Install");
-    }
+    resumeNext([&] { os().endProcess(exitCode_); },
+               OnError::reportInDebug("errHdl_Form_QueryUnload: ", sys().gbDebug)
+                   .text([](const RuntimeError& e) {
+                       return "errHdl_Form_QueryUnload: " + e.description() + "(" +
+                              std::to_string(e.number()) + ")";
+                   })
+                   .title("TSY Install"));
 }
 
 void FmMain::cmdCancel_Click() { Unload(FormCode); }
 
 // ------------------------------------------------------------------------- panel sequencing
 
-void FmMain::showNext() {
-    cmdNext.setEnabled(true);
-    cmdNext.setVisible(true);
-    cmdFinish.setVisible(false);
-    cmdFinish.setEnabled(false);
-    cmdNext.bringToFront();
-    cmdNext.setDefault(true);
+std::optional<FmMain::ButtonRule> FmMain::buttonRule(int panel, bool entering) const {
+    switch (panel) {
+        case panel::Menu:
+        case panel::Maintenance:
+            // A menu moves on by its own buttons.
+            if (!entering) return std::nullopt;
+            return ButtonRule{false, false, false, false};
+        case panel::InstallType: {
+            const bool databaseOnly = optInstall(2).selected();
+            return ButtonRule{databaseOnly, !databaseOnly, databaseOnly, true};
+        }
+        case panel::Folders: {
+            // The boxes decide: a program folder comes before the options, a database alone
+            // finishes here, and nothing ticked cannot finish.
+            const bool program = ticked(ckInstall(1));
+            const bool database = ticked(ckInstall(2));
+            return ButtonRule{!program, program, !program && database, true};
+        }
+        case panel::Repair: {
+            const bool program = ticked(ckOpt(4));
+            const bool database = ticked(ckOpt(5));
+            return ButtonRule{!program, program, !program && database, program || database};
+        }
+        case panel::Remove:
+            return ButtonRule{true, false, ticked(ckOpt(2)) || ticked(ckOpt(3)), true};
+        case panel::Options:
+            // Configure alone has nothing to do without the interface ticked.
+            if (entering) return ButtonRule{true, false, true, true};
+            if (!mbConfigure) return std::nullopt;
+            return ButtonRule{true, false, ticked(ckOpt(0)), true};
+        case panel::Completed:
+            if (!entering) return std::nullopt;
+            return ButtonRule{true, false, true, true};
+        default:
+            return std::nullopt;
+    }
 }
 
-void FmMain::showFinish() {
-    cmdFinish.setEnabled(true);
-    cmdFinish.setVisible(true);
-    cmdNext.setVisible(false);
-    cmdNext.setEnabled(false);
-    cmdFinish.bringToFront();
-    cmdFinish.setDefault(true);
+void FmMain::applyButtons(const ButtonRule& rule, FunctionRef<void(FunctionRef<void()>)> run) {
+    Control& shown = rule.finishShown ? cmdFinish : cmdNext;
+    run([&] { cmdNext.setEnabled(rule.nextEnabled); });
+    run([&] { cmdNext.setVisible(!rule.finishShown); });
+    run([&] { cmdFinish.setVisible(rule.finishShown); });
+    run([&] { cmdFinish.setEnabled(rule.finishEnabled); });
+    run([&] { shown.bringToFront(); });
+    if (rule.makeDefault) run([&] { shown.setDefault(true); });
 }
 
 void FmMain::Panel_Next(bool bBack, bool bFirst) {
-    const ResumeNext step("errHdl_Panel_Next: ", false);
+    const OnError step = panelStep();
 
     // Only a forward step leaves the folders panel through the folder check.
     bool stop = false;
-    step([&] {
-        if (currentPanel() == 7 && !bBack && !bFirst && !Check_Paths()) stop = true;
-    });
+    resumeNext([&] {
+        if (currentPanel() == panel::Folders && !bBack && !bFirst && !Check_Paths()) stop = true;
+    }, step);
     if (stop) return;
 
     const int oldPos = miPanelPos;
@@ -216,135 +235,85 @@ void FmMain::Panel_Next(bool bBack, bool bFirst) {
     miPanelPos += delta;
 
     if (miPanelPos > static_cast<int>(miPanels.size()) - 1) {
-        step([&] { Unload(FormCode); });
+        resumeNext([&] { Unload(FormCode); }, step);
         return;
     }
     if (miPanelPos != oldPos) {
-        step([&] { frWiz(miPanels.at(static_cast<std::size_t>(oldPos))).setVisible(false); });
-        step([&] { frWiz(miPanels.at(static_cast<std::size_t>(oldPos))).setLeft(PanelParked); });
+        const int old = miPanels.at(static_cast<std::size_t>(oldPos));
+        resumeNext([&] { frWiz(old).setVisible(false); }, step);
+        resumeNext([&] { frWiz(old).setLeft(PanelParked); }, step);
     }
-    const int panel = currentPanel();
-    step([&] { frWiz(panel).setLeft(PanelSlotLeft); });
-    step([&] { frWiz(panel).setTop(PanelSlotTop); });
-    step([&] { frWiz(panel).setVisible(true); });
-    step([&] { frWiz(panel).bringToFront(); });
+    const int shown = currentPanel();
+    resumeNext([&] { frWiz(shown).setLeft(PanelSlotLeft); }, step);
+    resumeNext([&] { frWiz(shown).setTop(PanelSlotTop); }, step);
+    resumeNext([&] { frWiz(shown).setVisible(true); }, step);
+    resumeNext([&] { frWiz(shown).bringToFront(); }, step);
 
-    setUpPanel(panel);
+    setUpPanel(shown);
 
-    step([&] { frWSName.setVisible(panel == 5); });
-    step([&] { lbWarning.setVisible(panel != 5); });
+    resumeNext([&] { frWSName.setVisible(shown == panel::Completed); }, step);
+    resumeNext([&] { lbWarning.setVisible(shown != panel::Completed); }, step);
 }
 
-void FmMain::setUpPanel(int panel) {
-    const ResumeNext step("errHdl_Panel_Next: ", false);
-    switch (panel) {
-        case 0:
-        case 6:
-            step([&] { mbProgram = mbDB = mbEmail = false; });
-            step([&] { mbInstall = mbConfigure = mbRemove = mbRepair = false; });
-            step([&] { cmdBack.setEnabled(false); });
-            step([&] { cmdNext.setEnabled(false); });
-            step([&] { cmdNext.setVisible(true); });
-            step([&] { cmdNext.bringToFront(); });
-            step([&] { cmdFinish.setVisible(false); });
-            step([&] { cmdFinish.setEnabled(false); });
-            // The focus can only go to a shown window.
-            if (visible()) {
-                if (panel == 0) {
-                    step([&] { cmdOpt(0).setEnabled(!isRtf3()); });
-                    step([&] { cmdOpt(isRtf3() ? 1 : 0).setFocus(); });
-                } else {
-                    step([&] { cmdOpt(3).setFocus(); });
-                }
-            }
-            break;
-        case 1:
-        case 7: {
-            step([&] { cmdBack.setEnabled(true); });
-            const bool D = optInstall(2).selected();
-            step([&] { cmdNext.setEnabled(!D); });
-            step([&] { cmdNext.setVisible(!D); });
-            step([&] { cmdFinish.setVisible(D); });
-            step([&] { cmdFinish.setEnabled(D); });
-            Control& front = D ? cmdFinish : cmdNext;
-            step([&] { front.bringToFront(); });
-            step([&] { front.setDefault(true); });
-            step([&] { front.setFocus(); });
-            break;
-        }
-        case 2:
-            step([&] { cmdBack.setEnabled(true); });
-            step([&] { cmdNext.setEnabled(false); });
-            step([&] { cmdNext.setVisible(false); });
-            step([&] { cmdFinish.setVisible(true); });
-            step([&] { cmdFinish.setEnabled(true); });
-            if (isRtf3()) {
-                // This edition has no Outlook interface to offer.
-                step([&] { ckOpt(0).setValue(0); });
-                step([&] { ckOpt(0).setEnabled(false); });
-            } else if (mbConfigure) {
-                step([&] { ckOpt(0).setValue(1); });
-            }
-            step([&] { cmdFinish.bringToFront(); });
-            step([&] { cmdFinish.setDefault(true); });
-            step([&] { cmdFinish.setFocus(); });
-            break;
-        case 3:
-            step([&] { cmdBack.setEnabled(true); });
-            step([&] { cmdNext.setEnabled(false); });
-            step([&] { cmdNext.setVisible(false); });
-            step([&] { cmdFinish.setVisible(true); });
-            step([&] { cmdFinish.setEnabled(ticked(ckOpt(2)) || ticked(ckOpt(3))); });
-            step([&] { cmdFinish.bringToFront(); });
-            step([&] { cmdFinish.setDefault(true); });
-            step([&] {
-                if (cmdFinish.enabled()) cmdFinish.setFocus();
-            });
-            break;
-        case 4: {
-            step([&] { cmdBack.setEnabled(true); });
-            const bool P = ticked(ckOpt(4));
-            step([&] { cmdNext.setEnabled(P); });
-            step([&] { cmdNext.setVisible(P); });
-            step([&] { cmdFinish.setVisible(!P); });
-            step([&] { cmdFinish.setEnabled(!P); });
-            if (P) {
-                step([&] { cmdNext.bringToFront(); });
-                step([&] { cmdNext.setDefault(true); });
-                step([&] { cmdNext.setFocus(); });
-            } else if (ticked(ckOpt(5))) {
-                step([&] { cmdFinish.bringToFront(); });
-                step([&] { cmdFinish.setDefault(true); });
-                step([&] { cmdFinish.setFocus(); });
-            } else {
-                step([&] { cmdFinish.setEnabled(false); });
-            }
-            break;
-        }
-        case 5:
-            // The window was hidden while the engine ran.
-            step([&] { Show(); });
-            step([&] { cmdBack.setEnabled(false); });
-            step([&] { cmdNext.setEnabled(false); });
-            step([&] { cmdCancel.setEnabled(false); });
-            step([&] { cmdNext.setVisible(false); });
-            if (mbInstall) {
-                step([&] { ckOpt(1).setVisible(true); });
-                step([&] { ckOpt(1).setValue(1); });
-            } else {
-                step([&] { ckOpt(1).setVisible(false); });
-                step([&] { ckOpt(1).setValue(0); });
-            }
-            step([&] { cmdFinish.setVisible(true); });
-            step([&] { cmdFinish.setEnabled(true); });
-            step([&] { cmdFinish.bringToFront(); });
-            step([&] { cmdFinish.setDefault(true); });
-            step([&] { cmdFinish.setFocus(); });
-            break;
-        default:
-            step([&] { os().msgBox("Panel is undefined: " + std::to_string(panel), mb::OkOnly, ""); });
-            break;
+void FmMain::setUpPanel(int shown) {
+    const OnError step = panelStep();
+    const std::optional<ButtonRule> rule = buttonRule(shown, true);
+    if (!rule) {
+        resumeNext([&] {
+            os().msgBox("Panel is undefined: " + std::to_string(shown), mb::OkOnly, "");
+        }, step);
+        return;
     }
+    if (shown == panel::Menu || shown == panel::Maintenance) {
+        resumeNext([&] { mbProgram = mbDB = mbEmail = false; }, step);
+        resumeNext([&] { mbInstall = mbConfigure = mbRemove = mbRepair = false; }, step);
+    }
+    if (shown == panel::Completed) {
+        // The window was hidden while the engine ran.
+        resumeNext([&] { Show(); }, step);
+        resumeNext([&] { cmdCancel.setEnabled(false); }, step);
+    }
+    const bool backAllowed = shown != panel::Menu && shown != panel::Maintenance &&
+                             shown != panel::Completed;
+    resumeNext([&] { cmdBack.setEnabled(backAllowed); }, step);
+    applyButtons(*rule, [&](FunctionRef<void()> statement) { resumeNext(statement, step); });
+    if (shown == panel::Options) setUpOptions();
+    if (shown == panel::Completed) setUpCompleted();
+
+    if (shown == panel::Menu || shown == panel::Maintenance) {
+        // The focus can only go to a shown window.
+        if (!visible()) return;
+        if (shown == panel::Menu) {
+            resumeNext([&] { cmdOpt(0).setEnabled(!hasNoOutlookInterface()); }, step);
+            resumeNext([&] { cmdOpt(hasNoOutlookInterface() ? 1 : 0).setFocus(); }, step);
+        } else {
+            resumeNext([&] { cmdOpt(3).setFocus(); }, step);
+        }
+        return;
+    }
+    if (!rule->makeDefault) return;
+    // Only the uninstall panel may leave Finish disabled on arrival; it then keeps no focus.
+    Control& front = rule->finishShown ? cmdFinish : cmdNext;
+    resumeNext([&] {
+        if (shown != panel::Remove || front.enabled()) front.setFocus();
+    }, step);
+}
+
+void FmMain::setUpOptions() {
+    const OnError step = panelStep();
+    if (hasNoOutlookInterface()) {
+        resumeNext([&] { ckOpt(0).setValue(0); }, step);
+        resumeNext([&] { ckOpt(0).setEnabled(false); }, step);
+    } else if (mbConfigure) {
+        resumeNext([&] { ckOpt(0).setValue(1); }, step);
+    }
+}
+
+// The launch box is offered only after an installation.
+void FmMain::setUpCompleted() {
+    const OnError step = panelStep();
+    resumeNext([&] { ckOpt(1).setVisible(mbInstall); }, step);
+    resumeNext([&] { ckOpt(1).setValue(mbInstall ? 1 : 0); }, step);
 }
 
 void FmMain::cmdNext_Click() { Panel_Next(false, false); }
@@ -361,120 +330,76 @@ void FmMain::cmdOpt_Click(int Index) {
     const std::string installed =
         g.gbUpdate ? " has been successfully completed." : " has been successfully installed.";
 
-    switch (Index) {
-        case 0:
-            mbInstall = true;
-            miPanels = {0, 2};
-            optInstall(0).select();
-            ckInstall(1).setValue(1);
-            ckInstall(2).setValue(1);
-            sMsg += installed;
-            break;
-        case 1:
-            mbInstall = true;
-            if (g.gbUpdate) {
-                miPanels = g.gbInstalled && g.gbDBInstalled ? std::vector<int>{0, 1, 2}
-                                                            : std::vector<int>{0, 7, 2};
-                optInstall(1).select();
-            } else {
-                miPanels = {0, 7, 2};
-            }
-            ckInstall(1).setValue(1);
-            ckInstall(2).setValue(0);
-            sMsg += installed;
-            break;
-        case 2:
-            mbInstall = true;
-            miPanels = {0, 7, 2};
-            if (g.gbUpdate) optInstall(1).select();
-            ckInstall(1).setValue(1);
-            ckInstall(2).setValue(1);
-            sMsg += installed;
-            break;
-        case 3:
-            mbRepair = true;
-            miPanels = {6, 4, 2};
-            sMsg += " has been repaired.";
-            break;
-        case 4:
-            mbConfigure = true;
-            miPanels = {6, 2};
-            break;
-        case 5:
-            mbRemove = true;
-            miPanels = {6, 3};
-            sMsg += " has been removed from your computer.";
-            break;
-        default:
-            // No such button: leave the path as it was rather than grow it.
-            os().msgBox("Option not defined", mb::OkOnly, "");
-            return;
+    if (Index >= 0 && Index <= 2) {
+        chooseInstall(Index);
+        sMsg += installed;
+    } else if (Index == 3) {
+        mbRepair = true;
+        miPanels = {panel::Maintenance, panel::Repair, panel::Options};
+        sMsg += " has been repaired.";
+    } else if (Index == 4) {
+        mbConfigure = true;
+        miPanels = {panel::Maintenance, panel::Options};
+    } else if (Index == 5) {
+        mbRemove = true;
+        miPanels = {panel::Maintenance, panel::Remove};
+        sMsg += " has been removed from your computer.";
+    } else {
+        // No such button: leave the path as it was rather than grow it.
+        os().msgBox("Option not defined", mb::OkOnly, "");
+        return;
     }
     if (!mbConfigure) {
-        miPanels.push_back(5);
+        miPanels.push_back(panel::Completed);
         lbOpt(10).setCaption(sMsg);
     }
     Panel_Next(false, false);
 }
 
-void FmMain::optInstall_Click(int Index) {
-    if (!mbLoaded || currentPanel() != 1 || !mbInstall) return;
-    if (Index == 2) showFinish();
-    else showNext();
+// The three install buttons: Single User (program and database, default folders), Network
+// (the program on this machine, its folder asked) and Custom (both, folders asked).
+void FmMain::chooseInstall(int Index) {
+    const SystemState& g = sys();
+    mbInstall = true;
+    if (Index == 0) {
+        miPanels = {panel::Menu, panel::Options};
+        optInstall(0).select();
+    } else if (Index == 1 && g.gbUpdate && g.gbInstalled && g.gbDBInstalled) {
+        miPanels = {panel::Menu, panel::InstallType, panel::Options};
+    } else {
+        miPanels = {panel::Menu, panel::Folders, panel::Options};
+    }
+    if (Index != 0 && g.gbUpdate) optInstall(1).select();
+    ckInstall(1).setValue(1);
+    ckInstall(2).setValue(Index == 1 ? 0 : 1);
+}
+
+// The option just selected is already the only one selected: the rule reads the group.
+void FmMain::optInstall_Click([[maybe_unused]] int Index) {
+    if (!mbLoaded || currentPanel() != panel::InstallType || !mbInstall) return;
+    if (const auto rule = buttonRule(panel::InstallType, false)) applyButtons(*rule, direct);
 }
 
 void FmMain::ckOpt_Click([[maybe_unused]] int Index) {
     // The panel shown decides, not the box.
     if (!mbLoaded) return;
-    switch (currentPanel()) {
-        case 4: {
-            const bool P = ticked(ckOpt(4));
-            const bool D = ticked(ckOpt(5));
-            cmdNext.setEnabled(P);
-            cmdNext.setVisible(P);
-            cmdFinish.setVisible(!P);
-            cmdFinish.setEnabled(!P);
-            if (P) {
-                cmdNext.bringToFront();
-                cmdNext.setDefault(true);
-            } else if (D) {
-                cmdFinish.bringToFront();
-                cmdFinish.setDefault(true);
-            } else {
-                cmdFinish.setEnabled(false);
-            }
-            break;
-        }
-        case 3:
-            cmdFinish.setEnabled(ticked(ckOpt(2)) || ticked(ckOpt(3)));
-            break;
-        case 2:
-            if (mbConfigure) cmdFinish.setEnabled(ticked(ckOpt(0)));
-            break;
-        default:
-            break;
-    }
+    const int shown = currentPanel();
+    if (shown != panel::Repair && shown != panel::Remove && shown != panel::Options) return;
+    if (const auto rule = buttonRule(shown, false)) applyButtons(*rule, direct);
 }
 
 void FmMain::ckInstall_Click(int Index) {
     const bool on = ticked(ckInstall(Index));
     txPath(Index).setEnabled(on);
     cmdPath(Index).setEnabled(on);
-    const bool P = ticked(ckInstall(1));
-    const bool D = ticked(ckInstall(2));
-    if (mbLoaded && currentPanel() == 7) {
-        cmdNext.setEnabled(P);
-        cmdFinish.setEnabled(!P && D);
-        cmdNext.setVisible(P);
-        cmdFinish.setVisible(!P);
-        Control& front = P ? cmdNext : cmdFinish;
-        front.bringToFront();
-        front.setDefault(true);
-    }
+    if (mbLoaded && currentPanel() == panel::Folders)
+        applyButtons(*buttonRule(panel::Folders, false), direct);
     // Finish reads the install type, so it follows the boxes.
-    if (P && D) optInstall(0).select();
-    else if (P) optInstall(1).select();
-    else if (D) optInstall(2).select();
+    const bool program = ticked(ckInstall(1));
+    const bool database = ticked(ckInstall(2));
+    if (program && database) optInstall(0).select();
+    else if (program) optInstall(1).select();
+    else if (database) optInstall(2).select();
 }
 
 // ------------------------------------------------------------------------------------ folders
@@ -496,28 +421,25 @@ void FmMain::cmdPath_Click(int Index) {
 }
 
 std::string FmMain::BrowseFolder(std::string& sPrompt, bool bProgramFilesRoot) {
-    try {
-        if (sPrompt.empty()) sPrompt = "Select Installation Folder:";
-        const int root = bProgramFilesRoot ? csidl::ProgramFiles : -1;
-        std::string chosen = os().browseForFolder(hWnd(), sPrompt, BrowseFlags, root);
-        const std::size_t nul = chosen.find('\0');
-        if (nul != std::string::npos) chosen.resize(nul);
-        return chosen;
-    } catch (const ProcessEnded&) {
-        throw;
-    } catch (...) {
-        const RuntimeError e = asRuntimeError(std::current_exception());
-        if (sys().gbDebug) os().msgBox(handlerText("errHdl_BrowseFolder: ", e), mb::OkOnly, "");
-        return "";
-    }
+    return catchOnce(
+        [&] {
+            if (sPrompt.empty()) sPrompt = "Select Installation Folder:";
+            const int root = bProgramFilesRoot ? csidl::ProgramFiles : -1;
+            std::string chosen = os().browseForFolder(hWnd(), sPrompt, BrowseFlags, root);
+            const std::size_t nul = chosen.find('\0');
+            if (nul != std::string::npos) chosen.resize(nul);
+            return chosen;
+        },
+        OnError::reportInDebug("errHdl_BrowseFolder: ", sys().gbDebug), std::string());
 }
 
 bool FmMain::Check_Paths() {
-    if (currentPanel() != 7) return true;
+    if (currentPanel() != panel::Folders) return true;
     std::string sPath;
     bool bErr = false;
-    ResumeNext step("errHdl_Check_Paths: ", false);
-    step.detail = [&] { return sys().gsCR + sPath; };
+    const OnError onError = OnError::reportInDebug("errHdl_Check_Paths: ", sys().gbDebug)
+                                .detail([&] { return sys().gsCR + sPath; });
+    auto step = [&](FunctionRef<void()> statement) { resumeNext(statement, onError); };
 
     // A check that fails with an error counts as a rejected folder: an unreadable answer must
     // not let the wizard go on with it.
@@ -578,48 +500,12 @@ bool SYS_StrCheck(std::string sPath, const bool& bQuiet) {
 
 void FmMain::cmdFinish_Click() {
     SystemState& g = sys();
-    if (currentPanel() == 5) {
-        if (!mbRemove && ckOpt(1).visible()) {
-            const std::string sep = separatorOf(g.gsInstallPath);
-            if (ticked(ckOpt(1))) {
-                std::string sFile = g.gsInstallPath + sep + g.gsExeName;
-                std::string sParams;
-                // The installation is done whatever the launch does: a launch that fails with
-                // an error is told, and the wizard still closes with the run's exit code.
-                resumeNext([&] { SYS_OpenProgram(sFile, sParams); },
-                           [](const RuntimeError& e) {
-                               resumeNext(
-                                   [&] {
-                                       os().msgBox(handlerText("errHdl_cmdFinish_Click: ", e),
-                                                   mb::OkOnly | mb::Critical, "");
-                                   },
-                                   nullptr);
-                           });
-            }
-        }
+    if (currentPanel() == panel::Completed) {
+        if (!mbRemove && ckOpt(1).visible() && ticked(ckOpt(1))) launchProgram();
         Unload(FormCode);
         return;
     }
-
-    if (!mbInstall && mbRepair) {
-        mbProgram = ticked(ckOpt(4));
-        mbDB = ticked(ckOpt(5));
-    } else if (!mbInstall && mbRemove) {
-        mbProgram = ticked(ckOpt(2));
-        mbDB = ticked(ckOpt(3));
-    } else if (mbInstall) {
-        if (currentPanel() == 7 && !Check_Paths()) return;
-        if (optInstall(0).selected()) {
-            mbProgram = true;
-            mbDB = true;
-        } else if (optInstall(1).selected()) {
-            mbProgram = true;
-            mbDB = false;
-        } else {
-            mbProgram = false;
-            mbDB = optInstall(2).selected();
-        }
-    }
+    if (!readRequest()) return;
     if (!txPath(1).text().empty()) g.gsInstallPath = txPath(1).text();
     if (!txPath(2).text().empty()) g.gsDBPath = txPath(2).text();
     mbEmail = !mbRemove && (mbProgram || mbConfigure) ? ticked(ckOpt(0)) : false;
@@ -630,24 +516,21 @@ void FmMain::cmdFinish_Click() {
     }
 
     Hide();
-    bool bFullUI = false;
-    bool bDBFullUI = false;
-    InstallOutcome outcome = InstallOutcome::Failed;
-    try {
-        outcome = install(mbProgram, mbDB, mbEmail, mbRepair, mbRemove, bFullUI, bDBFullUI);
-    } catch (const ProcessEnded&) {
-        throw;
-    } catch (...) {
-        // An engine that gives up with an error has failed; the window must not stay hidden.
-        outcome = InstallOutcome::Failed;
-    }
-
+    InstallRequest request{mbProgram, mbDB, mbEmail, mbRepair, mbRemove, false, false};
+    // An engine that gives up with an error has failed; the window must not stay hidden.
+    const InstallOutcome outcome =
+        catchOnce([&] { return install(request); }, OnError::swallow(), InstallOutcome::Failed);
+    mbProgram = request.bProgram;
+    mbDB = request.bDB;
+    mbEmail = request.bEmail;
+    mbRepair = request.bRepair;
+    mbRemove = request.bRemove;
     if (outcome != InstallOutcome::Succeeded && outcome != InstallOutcome::Restart) {
-        exitCode_ = wizardexit::Failed;
+        exitCode_ = exitcode::Failed;
         Unload(FormCode);
         return;
     }
-    exitCode_ = outcome == InstallOutcome::Restart ? wizardexit::Restart : wizardexit::Done;
+    exitCode_ = outcome == InstallOutcome::Restart ? exitcode::Restart : exitcode::Success;
     const int lastIndex = static_cast<int>(miPanels.size()) - 1;
     if (miPanelPos < lastIndex - 1) {
         frWiz(currentPanel()).setVisible(false);
@@ -655,6 +538,32 @@ void FmMain::cmdFinish_Click() {
         miPanelPos = lastIndex - 1;
     }
     Panel_Next(false, false);
+}
+
+// The installation is done whatever the launch does: a launch that fails with an error is
+// told, and the wizard still closes with the run's exit code.
+void FmMain::launchProgram() {
+    const SystemState& g = sys();
+    std::string sFile = g.gsInstallPath + separatorOf(g.gsInstallPath) + g.gsExeName;
+    std::string sParams;
+    resumeNext([&] { SYS_OpenProgram(sFile, sParams); },
+               OnError::report("errHdl_cmdFinish_Click: ").style(mb::OkOnly | mb::Critical).guarded());
+}
+
+// What Finish asks for, from the panels of the chosen path; false when the folders are refused.
+bool FmMain::readRequest() {
+    if (!mbInstall && mbRepair) {
+        mbProgram = ticked(ckOpt(4));
+        mbDB = ticked(ckOpt(5));
+    } else if (!mbInstall && mbRemove) {
+        mbProgram = ticked(ckOpt(2));
+        mbDB = ticked(ckOpt(3));
+    } else if (mbInstall) {
+        if (currentPanel() == panel::Folders && !Check_Paths()) return false;
+        mbProgram = optInstall(0).selected() || optInstall(1).selected();
+        mbDB = optInstall(0).selected() || (!optInstall(1).selected() && optInstall(2).selected());
+    }
+    return true;
 }
 
 }  // namespace tsy

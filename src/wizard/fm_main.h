@@ -7,27 +7,34 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/engine.h"
+#include "platform/function_ref.h"
+#include "platform/exit_codes.h"
 #include "wizard/form_model.h"
 
 namespace tsy {
 
-// Exit codes of a wizard run, as Windows Installer numbers them, so that a script that starts
-// the wizard can tell what happened.
-namespace wizardexit {
-constexpr int Done = 0;          // ended after the completion panel, or after Configure
-constexpr int Restart = 3010;    // as Done, and Windows must restart to complete the installation
-constexpr int Cancelled = 1602;  // closed before any engine run
-constexpr int Failed = 1603;     // the engine reported a failure
-}  // namespace wizardexit
+// The wizard's panels, by the frWiz index each one is.
+namespace panel {
+enum Id : int {
+    Menu = 0,         // install menu
+    InstallType = 1,  // program and database, program only, database only
+    Options = 2,      // configuration: the Outlook interface
+    Remove = 3,       // what to uninstall
+    Repair = 4,       // what to repair
+    Completed = 5,
+    Maintenance = 6,  // maintenance menu of an installed product
+    Folders = 7,
+};
+}  // namespace panel
 
-// The engine as the form calls it: the seven request flags by reference, how the run ended.
-// Swappable so that tests record the request instead of running installers.
-using InstallFn = std::function<InstallOutcome(bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair,
-                                     bool& bRemove, bool& bFullUI, bool& bDBFullUI)>;
+// The engine as the form calls it: one request in, how the run ended out. Swappable so that
+// tests record the request instead of running installers.
+using InstallFn = std::function<InstallOutcome(InstallRequest& request)>;
 InstallFn engineInstall();  // SYS_Install
 
 // The last folder name of the path must be a valid Windows folder name. A rejected name is
@@ -114,12 +121,40 @@ protected:
 
 private:
     void buildLayout();
+    void layoutBanner();
+    void layoutButtonRow();
+    void layoutPanelFrames();
+    void layoutInstallMenu();
+    void layoutInstallType();
+    void layoutOptions();
+    void layoutRemoveAndRepair();
+    void layoutCompleted();
+    void layoutMaintenanceMenu();
+    void layoutFolders();
+    Control& member(ControlArray& array, ControlType type, int index, Control& container);
+    // Next or Finish: which one is shown, which are enabled, and whether the shown one becomes
+    // the default button.
+    struct ButtonRule {
+        bool finishShown;
+        bool nextEnabled;
+        bool finishEnabled;
+        bool makeDefault;
+    };
+    // The rule for a panel being set up (entering) or for a choice changed on it; nullopt when
+    // the change leaves the buttons alone.
+    std::optional<ButtonRule> buttonRule(int panel, bool entering) const;
+    void applyButtons(const ButtonRule& rule, FunctionRef<void(FunctionRef<void()>)> run);
     void setUpPanel(int panel);
-    void showNext();
-    void showFinish();
-    bool isRtf3() const;
+    void setUpMenu(int panel);
+    void setUpOptions();
+    void setUpCompleted();
+    void loadChoices();
+    void chooseInstall(int Index);
+    void launchProgram();
+    bool readRequest();
+    bool hasNoOutlookInterface() const;
 
-    int exitCode_ = wizardexit::Cancelled;
+    int exitCode_ = exitcode::Cancelled;
 };
 
 }  // namespace tsy

@@ -30,10 +30,26 @@ void optionLabel(Control& c) {
 FmMain::FmMain() { buildLayout(); }
 
 void FmMain::buildLayout() {
-    Control& w = window();
-    w.initCaption("Tessary Setup");
+    window().initCaption("Tessary Setup");
+    layoutBanner();
+    layoutButtonRow();
+    layoutPanelFrames();
+    layoutInstallMenu();
+    layoutInstallType();
+    layoutOptions();
+    layoutRemoveAndRepair();
+    layoutCompleted();
+    layoutMaintenanceMenu();
+    layoutFolders();
+}
 
-    // ---- banner ----
+Control& FmMain::member(ControlArray& array, ControlType type, int index, Control& container) {
+    Control& c = make(type, array.name(), index, &container);
+    array.add(c);
+    return c;
+}
+
+void FmMain::layoutBanner() {
     design(Frame2, "", 60, 60, 7200, 5265);
     design(lbProductName, "Tessary Contact Management", 60, 180, 5205, 1515, arial(30, true));
     lbProductName.alignment = Alignment::Center;
@@ -58,14 +74,17 @@ void FmMain::buildLayout() {
            arial(8.25, true));
     lbErr.initForeColor(colour::Red);
     lbErr.initVisible(false);
+}
 
-    // ---- button row ----
+void FmMain::layoutButtonRow() {
     design(cmdCancel, "&Cancel", 3840, 5460, 1035, 315);
     cmdCancel.isCancel = true;
     design(cmdBack, "&Back", 5160, 5460, 975, 315);
     design(cmdNext, "&Next", 6180, 5460, 1035, 315);
     design(cmdFinish, "&Finish", 6180, 5460, 1035, 315);
+}
 
+void FmMain::layoutPanelFrames() {
     // ---- panels ----
     struct PanelDesign {
         const char* caption;
@@ -85,15 +104,11 @@ void FmMain::buildLayout() {
         f.initForeColor(colour::Blue);
         f.initVisible(false);
     }
-    auto member = [this](ControlArray& array, ControlType type, int index,
-                         Control& container) -> Control& {
-        Control& c = make(type, array.name(), index, &container);
-        array.add(c);
-        return c;
-    };
+}
 
+void FmMain::layoutInstallMenu() {
     // panel 0: install menu
-    Control& p0 = frWiz(0);
+    Control& p0 = frWiz(panel::Menu);
     design(member(cmdOpt, ControlType::CommandButton, 0, p0), "&Single User Install", 240, 540,
            2715, 495, sans(12, true));
     design(member(cmdOpt, ControlType::CommandButton, 1, p0), "&Network Install", 240, 1080,
@@ -107,9 +122,11 @@ void FmMain::buildLayout() {
     design(member(lbOpt, ControlType::Label, 2, p0),
            "Allows selection of directories for Single User or Network installation", 3060,
            1740, 3075, 435);
+}
 
+void FmMain::layoutInstallType() {
     // panel 1: install type
-    Control& p1 = frWiz(1);
+    Control& p1 = frWiz(panel::InstallType);
     design(member(optInstall, ControlType::OptionButton, 0, p1), "&Install Program and Database",
            540, 600, 4275, 315, sans(8.25, true));
     design(member(optInstall, ControlType::OptionButton, 1, p1),
@@ -117,9 +134,11 @@ void FmMain::buildLayout() {
     design(member(optInstall, ControlType::OptionButton, 2, p1),
            "&Database Install (Database Only)", 540, 1440, 4275, 315, sans(8.25, true));
     optInstall(0).initValue(1);
+}
 
+void FmMain::layoutOptions() {
     // panel 2: configuration
-    Control& p2 = frWiz(2);
+    Control& p2 = frWiz(panel::Options);
     Control& fc0 = member(frConfig, ControlType::Frame, 0, p2);
     design(fc0, "Program Configuration ", 360, 600, 4095, 975, sans(8.25, true));
     design(member(ckOpt, ControlType::CheckBox, 0, fc0),
@@ -139,9 +158,11 @@ void FmMain::buildLayout() {
     lbProOnlyp->initForeColor(colour::Blue);
     lbProOnlyp->alignment = Alignment::Center;
     lbProOnlyp->initVisible(false);
+}
 
+void FmMain::layoutRemoveAndRepair() {
     // panel 3: uninstall
-    Control& p3 = frWiz(3);
+    Control& p3 = frWiz(panel::Remove);
     design(member(ckOpt, ControlType::CheckBox, 2, p3),
            "Remove Tessary Contact Management &Program files", 420, 660, 3255, 435);
     ckOpt(2).initValue(1);
@@ -149,7 +170,7 @@ void FmMain::buildLayout() {
            255);
 
     // panel 4: repair
-    Control& p4 = frWiz(4);
+    Control& p4 = frWiz(panel::Repair);
     design(member(ckOpt, ControlType::CheckBox, 4, p4),
            "Re-install &Program Files for Tessary Contact Management", 420, 660, 4395, 435);
     ckOpt(4).initValue(1);
@@ -157,17 +178,21 @@ void FmMain::buildLayout() {
            "Re-install &Database  (WARNING: This will overwrite all of your existing Contact "
            "Records)",
            420, 1140, 4095, 435);
+}
 
+void FmMain::layoutCompleted() {
     // panel 5: completion
-    Control& p5 = frWiz(5);
+    Control& p5 = frWiz(panel::Completed);
     design(member(lbOpt, ControlType::Label, 10, p5),
            "Tessary Contact Managment installation has completed.", 240, 600, 4455, 795);
     design(member(ckOpt, ControlType::CheckBox, 1, p5), "&Launch Tessary Contact Management",
            240, 1500, 3255, 255);
     ckOpt(1).initValue(1);
+}
 
+void FmMain::layoutMaintenanceMenu() {
     // panel 6: maintenance menu
-    Control& p6 = frWiz(6);
+    Control& p6 = frWiz(panel::Maintenance);
     design(member(cmdOpt, ControlType::CommandButton, 3, p6), "&Repair", 240, 540, 2715, 495,
            sans(12, true));
     design(member(cmdOpt, ControlType::CommandButton, 4, p6), "&Configure", 240, 1140, 2715, 435,
@@ -181,9 +206,11 @@ void FmMain::buildLayout() {
     design(member(lbOpt, ControlType::Label, 5, p6),
            "Remove Tessary Contact Management from this computer", 3060, 1680, 3075, 435);
     for (int i : lbOpt.indices()) optionLabel(lbOpt(i));
+}
 
+void FmMain::layoutFolders() {
     // panel 7: folders
-    Control& p7 = frWiz(7);
+    Control& p7 = frWiz(panel::Folders);
     const char* const tips[3] = {"", "Look for folder to install program",
                                  "Look for folder to install database"};
     const char* const boxes[3] = {"", "Install &Program Files:", "Install Database:"};

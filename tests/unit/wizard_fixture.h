@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/runtime_error.h"
+#include "services/machine.h"
 #include "startup/startup.h"
 #include "state/state.h"
 #include "support/fake_os.h"
@@ -67,10 +68,11 @@ public:
         for (const char* parent : {"C:\\Program Files", "C:\\ProgramData", "D:\\Apps"}) fake.addFolder(parent);
         for (const std::string& dir : {kProgramFolder, std::string("D:\\Apps\\New")}) fake.addFile(dir + "\\" + sys().gsExeName);
         form = std::make_unique<FmMain>();
-        form->install = [this](bool& p, bool& d, bool& e, bool& rep, bool& rem, bool& f, bool& df) {
+        form->install = [this](InstallRequest& q) {
             std::string r;
-            const std::pair<bool, const char*> all[] = {{p, "program"}, {d, "db"}, {e, "email"}, {rep, "repair"},
-                                                        {rem, "remove"}, {f, "fullUI"}, {df, "dbFullUI"}};
+            const std::pair<bool, const char*> all[] = {{q.bProgram, "program"}, {q.bDB, "db"}, {q.bEmail, "email"},
+                                                        {q.bRepair, "repair"}, {q.bRemove, "remove"},
+                                                        {q.bFullUI, "fullUI"}, {q.bDBFullUI, "dbFullUI"}};
             for (const auto& [on, name] : all) if (on) r += (r.empty() ? "" : "+") + std::string(name);
             if (sys().gsInstallPath != kProgramFolder) r += " prog=" + sys().gsInstallPath;
             if (sys().gsDBPath != kDataFolder) r += " db=" + sys().gsDBPath;

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/win32/win32_os.h"
+#include "wizard/win32/win32_view.h"
 
 using namespace tsy;
 

@@ -166,10 +166,6 @@ std::string Win32Os::inputBox(const std::string& prompt, const std::string& titl
     return d.answer;
 }
 
-bool acceptsUserClose(HWND window) {
-    return IsWindowEnabled(window) && IsWindowVisible(window);
-}
-
 std::string Win32Os::browseForFolder(std::uintptr_t owner, const std::string& title,
                                      unsigned flags, int rootCsidl) {
     LPITEMIDLIST root = nullptr;

@@ -97,10 +97,6 @@ HMODULE loadSystemLibrary(const char* name);
 extern const char* const kPreloadedDlls[];
 void preloadSystemDlls();
 
-// Whether a close request (WM_CLOSE) to a top-level window is to be acted on: not while the
-// window is disabled under a modal box, nor while it is hidden.
-bool acceptsUserClose(HWND window);
-
 // The command-line text after the program's name (quoted or not) and the blanks behind it.
 std::string argumentsOf(const std::string& fullCommandLine);
 

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_os.h"
 #include "wizard/form_model.h"
 #include "wizard/show.h"
 
@@ -722,5 +721,9 @@ int Win32View::loop() {
 void installWin32View(HINSTANCE instance) { theView.install(instance); }
 
 int runWizardLoop() { return theView.loop(); }
+
+bool acceptsUserClose(HWND window) {
+    return IsWindowEnabled(window) && IsWindowVisible(window);
+}
 
 }  // namespace tsy

@@ -18,4 +18,8 @@ void installWin32View(HINSTANCE instance);
 // key). Returns the WM_QUIT code.
 int runWizardLoop();
 
+// Whether a close request (WM_CLOSE) to a top-level window is to be acted on: not while the
+// window is disabled under a modal box, nor while it is hidden.
+bool acceptsUserClose(HWND window);
+
 }  // namespace tsy

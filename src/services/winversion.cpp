@@ -2,7 +2,7 @@
 #include <string>
 
 #include "platform/os.h"
-#include "startup/startup.h"
+#include "services/machine.h"
 
 namespace tsy {
 
