@@ -122,8 +122,6 @@ ROWS = [
     dict(id='TSY-Setup-No-is-update', seq='refusals', do=[('kit', r'C:\Mode')], dir=r'C:\Mode', answers='n',
          cmd='"TSY Setup.exe" S PROGRAM', exit=1603,
          boxes=[QUESTION, unable(r'C:\Mode\Package\tsy3p_update.msi', 'TSY Setup')]),
-    dict(id='TSY-Setup-Yes-is-install', seq='refusals', do=[('kit', r'C:\Mode')], dir=r'C:\Mode', cmd='"TSY Setup.exe" S PROGRAM', exit=1603,
-         boxes=[QUESTION, unable(r'C:\Mode\Package\tsy3p.msi', 'TSY Setup')]),
     dict(id='wizard-close-message-while-engine-runs', seq='refusals', do=[('cut', DB_PKG)],
          undo=[('uncut', DB_PKG)], keys=['win', 'alt+s', CONF, 'Return'], close_on='could not complete',
          exit=1603, box_has=[failed(DB_PKG)], states={P: 5, DB: -1}, settings={'Ver': '3.3.0'}),

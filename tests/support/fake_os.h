@@ -1,8 +1,7 @@
-// A recording fake of the operating system: every call is recorded in order with its
-// arguments and answer, and every answer is scripted. Files live in a real temporary folder,
-// with Windows paths mapped onto it ("C:\A\b.txt" -> <root>/C/A/b.txt) and names matched
-// ignoring case, so that listing, renaming and creating behave as on a real Windows disk
-// (support/os_contract.h): trailing dots and spaces dropped, NUL or CON no files, short names matched.
+// A recording fake of the operating system: every call is recorded in order with its arguments and
+// answer, and every answer is scripted. Files live in a real temporary folder, with Windows paths mapped
+// onto it ("C:\A\b.txt" -> <root>/C/A/b.txt) and names matched ignoring case, so that files behave as on
+// Windows (support/os_contract.h): trailing dots and spaces dropped, NUL or CON no files, short names matched.
 #pragma once
 
 #include <algorithm>

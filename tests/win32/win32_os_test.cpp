@@ -46,8 +46,8 @@ TEST_P(Win32Contract, AgreesWithTheFake) {
     Win32Os real;
     const std::string dir = real.tempFolder() + "\\" + GetParam().name + "\\contract\\";
     const std::string key = std::string("Software\\VB and VBA Program Settings\\") + contract::kApp;
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec), std::filesystem::create_directories(dir);
+    std::error_code gone;
+    std::filesystem::remove_all(dir, gone), std::filesystem::create_directories(dir);
     contract::Disk disk{dir.substr(0, dir.size() - 1), [&](auto& name, auto& content, int attributes) {
         std::ofstream(dir + name, std::ios::binary) << content;
         SetFileAttributesA((dir + name).c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
