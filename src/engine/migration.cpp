@@ -62,10 +62,11 @@ void migrateUserFiles(const std::string& targetFolder, const std::string& sep) {
 
     // Envelopes: every *.env. The listing stays open while files are renamed, so it can meet a
     // file again under its new name; the prefix test above keeps that from being renamed twice.
+    // The pattern also meets "Letter.envelope" by its short name LETTER~1.ENV: no envelope.
     {
         const std::string folder = base + "Envelopes" + sep;
         std::string name = existing(folder + "*.env");
-        while (!name.empty() && renameOne(folder, name))
+        while (!name.empty() && (!iendsWith(name, ".env") || renameOne(folder, name)))
             name = catchOnce([] { return os().dirNext(); }, bestEffort("listing " + folder),
                              std::string());
     }

@@ -4,6 +4,7 @@
 # tests/run-wine.sh (which picks the Windows build and sets WINE, TSY_WIN_BUILD, ...).
 import os
 import pathlib
+import re
 import shutil
 import subprocess
 import tempfile
@@ -32,7 +33,7 @@ class Prefix:
     def __init__(self, path, env):
         self.path, self.drive = path, path / 'drive_c'
         self.env = dict(env, WINEPREFIX=str(path))
-        self.f = {}
+        self.f, self.ran = {}, set()
 
     def unix(self, win):
         """The Linux path of C:\\..., each existing part matched regardless of case, as Wine does."""
@@ -56,9 +57,13 @@ class Prefix:
 
     def start(self, cmd, folder=r'C:\Kit', answers='', close_on=''):
         (self.drive / 'e2e' / 'boxes').unlink(missing_ok=True)
-        with open(self.path / 'driver.out', 'wb') as out:
+        with open(self.path / 'driver.out', 'wb') as out, open(self.path / 'trace', 'wb') as trace:
             return subprocess.Popen([WINE, DRIVER, 'run', folder, r'C:\e2e\boxes', answers, close_on, cmd],
-                                    env=self.env, stdout=out, stderr=subprocess.DEVNULL)
+                                    env=dict(self.env, WINEDEBUG='-all,+process'), stdout=out, stderr=trace)
+
+    def traced(self):  # every process the run started, as Wine saw it
+        text = (self.path / 'trace').read_text('utf-8', 'replace').replace('\\\\', '\\')
+        return re.findall(r':CreateProcessInternalW app (.*)', text)
 
     def boxes(self):
         f = self.drive / 'e2e' / 'boxes'

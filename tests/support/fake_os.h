@@ -1,7 +1,7 @@
-// A recording fake of the operating system: every call is recorded in order with its
-// arguments and answer, and every answer is scripted. Files live in a real temporary folder,
-// with Windows paths mapped onto it ("C:\A\b.txt" -> <root>/C/A/b.txt) and names matched
-// ignoring case, so that listing, renaming and creating behave as on a real disk.
+// A recording fake of the operating system: every call is recorded in order with its arguments and
+// answer, and every answer is scripted. Files live in a real temporary folder, with Windows paths mapped
+// onto it ("C:\A\b.txt" -> <root>/C/A/b.txt) and names matched ignoring case, so that files behave as on
+// Windows (support/os_contract.h): trailing dots and spaces dropped, NUL or CON no files, short names matched.
 #pragma once
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <regex>
 #include <set>
 #include <string>
 #include <type_traits>
@@ -74,6 +75,7 @@ public:
     std::string exe = "Update", folder = "C:\\Kit", cmdLine, title = "TSY Setup";
     AppVersion version{1, 6, 0};
     std::map<std::string, std::string> settings;  // key: settingKey(app, section, key)
+    std::map<std::string, int> settingTypes;      // registry type where not text (REG_SZ)
     std::map<int, std::string> specialFolders;      // SHGetSpecialFolderPathA answers
     std::map<int, std::string> folderPaths;         // SHGetFolderPathA answers (0 = S_OK)
     std::string sysDir = "C:\\windows\\system32";
@@ -93,7 +95,7 @@ public:
 
     // ---- files ----
     fs::path hostPath(Text windowsPath) const {
-        std::vector<std::string> parts = splitPath(windowsPath);
+        std::vector<std::string> parts = splitPath(trimmed(windowsPath));
         bool drive = !parts.empty() && parts[0].size() == 2 && parts[0][1] == ':';
         fs::path p = root_ / (drive ? toUpper(parts[0].substr(0, 1)) : "_");  // "_": a relative path
         for (std::size_t i = drive ? 1 : 0; i < parts.size(); ++i) {
@@ -111,7 +113,8 @@ public:
         std::ofstream(p, std::ios::binary) << content;
     }
     void addFolder(Text windowsPath) { fs::create_directories(hostPath(windowsPath)); }
-    void markHidden(Text windowsPath) { hidden_.insert(hostPath(windowsPath)); }
+    void setAttributes(Text windowsPath, int attributes) { attributes_[hostPath(windowsPath)] = attributes; }
+    void markHidden(Text windowsPath) { setAttributes(windowsPath, attr::Hidden); }
     bool exists(Text windowsPath) const { return fs::exists(hostPath(windowsPath), ec_); }
     static std::string settingKey(Text app, Text section, Text key) { return toLower(app + "\\" + section + "\\" + key); }
 
@@ -139,16 +142,19 @@ public:
         throw ProcessEnded{exitCode};
     }
     std::string getSetting(Text app, Text section, Text key) override {
-        return text("getSetting", {app, section, key}, settings[settingKey(app, section, key)]);
+        const std::string k = settingKey(app, section, key);
+        return text("getSetting", {app, section, key}, settingTypes.count(k) && settingTypes[k] > 2 ? "" : settings[k]);
     }
     bool saveSetting(Text app, Text section, Text key, Text value) override {
         return call("saveSetting", {app, section, key, value}, false,
                     [&] { return settings[settingKey(app, section, key)] = value, true; });
     }
     // A pattern that ends with a separator lists the folder's contents; only a folder below a
-    // drive's root lists "." and ".." first.
-    std::string dirFirst(Text pattern, int attributeMask) override {
-        return call("dirFirst", {pattern, std::to_string(attributeMask)}, std::string(), [&] {
+    // drive's root lists "." and ".." first, where the pattern matches them.
+    std::string dirFirst(Text asked, int attributeMask) override {
+        return call("dirFirst", {asked, std::to_string(attributeMask)}, std::string(), [&] {
+            if (device(asked)) return splitPath(asked).back();
+            const std::string pattern = trimmed(asked);
             std::size_t cut = pattern.find_last_of("\\/");
             std::string folderPart = cut == std::string::npos ? "" : pattern.substr(0, cut + 1);
             listPattern_ = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
@@ -158,8 +164,9 @@ public:
             lastListed_.clear();
             dots_.clear();
             if (!fs::is_directory(*listDir_, ec_)) listDir_.reset();
-            else if (cut + 1 == pattern.size() && (attributeMask & attr::Directory) && splitPath(folderPart).size() > 1)
-                dots_ = {".", ".."};
+            else if ((attributeMask & attr::Directory) && splitPath(folderPart).size() > 1)
+                for (const char* dot : {".", ".."})
+                    if (wildMatch(listPattern_.c_str(), dot)) dots_.push_back(dot);
             return nextListed();
         });
     }
@@ -167,16 +174,17 @@ public:
     bool createFolder(Text path) override {
         return call("createFolder", {path}, false, [&] {
             fs::path p = hostPath(path);
-            return fs::is_directory(p.parent_path(), ec_) && !fs::exists(p, ec_) && fs::create_directory(p, ec_);
+            return !device(path) && fs::is_directory(p.parent_path(), ec_) && !fs::exists(p, ec_) &&
+                   fs::create_directory(p, ec_);
         });
     }
     bool createEmptyFile(Text path) override {
-        return call("createEmptyFile", {path}, false, [&] { return write(path, "", std::ios::trunc); });
+        return call("createEmptyFile", {path}, false, [&] { return device(path) || write(path, "", std::ios::app); });
     }
     bool moveFile(Text from, Text to) override {
         return call("moveFile", {from, to}, false, [&] {
             fs::path a = hostPath(from), b = hostPath(to);
-            if (!fs::exists(a, ec_) || fs::exists(b, ec_) || !fs::is_directory(b.parent_path(), ec_)) return false;
+            if (device(to) || !fs::exists(a, ec_) || fs::exists(b, ec_) || !fs::is_directory(b.parent_path(), ec_)) return false;
             fs::rename(a, b, ec_);
             return !ec_;
         });
@@ -274,8 +282,10 @@ private:
         for (const auto& e : fs::directory_iterator(*listDir_, ec_)) {
             std::string name = e.path().filename().string(), key = toUpper(name);
             bool admitted = (!fs::is_directory(e.path(), ec_) || (listMask_ & attr::Directory)) &&
-                            (!hidden_.count(e.path()) || (listMask_ & attr::Hidden));
-            if (admitted && wildMatch(listPattern_.c_str(), name.c_str()) && key > lastListed_ &&
+                            !(attributes_[e.path()] & (attr::Hidden | attr::System) & ~listMask_);
+            bool matched = wildMatch(listPattern_.c_str(), name.c_str()) ||
+                           wildMatch(listPattern_.c_str(), shortName(name).c_str());
+            if (admitted && matched && key > lastListed_ &&
                 (best.empty() || key < toUpper(best)))
                 best = name;
         }
@@ -288,6 +298,24 @@ private:
         if (*p == '*') return wildMatch(p + 1, n) || (*n && wildMatch(p, n + 1));
         auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
         return *n && (*p == '?' || lower(*p) == lower(*n)) && wildMatch(p + 1, n + 1);
+    }
+    // LETTER~1.ENV for "Letter.envelope"; none for a name that is an 8.3 name already.
+    static std::string shortName(Text name) {
+        std::size_t dot = name.rfind('.');
+        std::string stem = name.substr(0, dot), ext = dot == std::string::npos ? "" : "." + name.substr(dot + 1, 3);
+        if (stem.size() <= 8 && name.size() - stem.size() <= 4 && name.find_first_of(" +,;=[]") == std::string::npos &&
+            stem.find('.') == std::string::npos) return "";
+        return toUpper(std::regex_replace(stem, std::regex("[ .]"), "").substr(0, 6) + "~1" + ext);
+    }
+    static std::string trimmed(std::string path) {  // "C:\dir. ." is "C:\dir"
+        std::size_t cut = path.find_last_of("\\/");
+        if (path.find_first_not_of('.', cut == std::string::npos ? 0 : cut + 1) != std::string::npos)
+            while (!path.empty() && (path.back() == '.' || path.back() == ' ')) path.pop_back();
+        return path;
+    }
+    static bool device(Text path) {  // in any folder: "C:\Data\nul"
+        static const std::regex name(R"((.*[\\/])?(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9]) *(\..*)?)", std::regex::icase);
+        return std::regex_match(trimmed(path), name);
     }
     static std::vector<std::string> splitPath(Text path) {
         std::vector<std::string> parts(1);
@@ -310,7 +338,7 @@ private:
 
     fs::path root_;
     mutable std::error_code ec_;  // the disk's own errors are answers (false, nothing listed), not failures
-    std::set<fs::path> hidden_;
+    std::map<fs::path, int> attributes_;
     // The open directory listing: folder, name pattern, mask, the last name handed out, "." and "..".
     std::optional<fs::path> listDir_;
     std::string listPattern_, lastListed_;
