@@ -180,6 +180,8 @@ def arrange(px, ops):
             for path, text in a[0].items():
                 u(path).parent.mkdir(parents=True, exist_ok=True)
                 u(path).write_bytes(text.encode('latin-1'))
+        elif op == 'hide':  # where Wine keeps the DOS attributes
+            os.setxattr(u(a[0]), 'user.DOSATTRIB', b'0x2' if a[1] else b'0x0')
         elif op == 'cut':  # the first half of a real package: the header is right, the rest gone
             shutil.copy(u(a[0]), str(u(a[0])) + '.whole')
             os.truncate(u(a[0]), os.path.getsize(u(a[0])) // 2)

@@ -67,7 +67,7 @@ TEST(Win32Processes, AChildInheritsNoHandle) {
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inheritable, 0));
-    EXPECT_TRUE(Win32Os().createProcess("", "ping -n 3 127.0.0.1", "", 0).created);
+    EXPECT_TRUE(Win32Os().createProcess("", "cmd /c ping -n 3 127.0.0.1 >nul", "", 0).created);
     CloseHandle(writeEnd);
     EXPECT_FALSE(PeekNamedPipe(readEnd, nullptr, 0, nullptr, nullptr, nullptr));
     CloseHandle(readEnd);
