@@ -84,6 +84,9 @@ ROWS = [
          undo=[('rm', r'{temp}\TSY Setup.log')], text={r'{temp}\TSY Setup.log': 'theirs\r\n'}),
     dict(id='cyrillic-folder', seq='silent', do=[('kit', 'C:\\Тест\\Kit')], dir='C:\\Тест\\Kit',
          cmd='Setup.exe S PROGRAM DB', exit=0, states={P: 5, DB: 5}, log=['Program: C:\\Тест\\Kit\\Setup.exe']),
+    # A kit at the root of a drive (a CD or a share mapped to a letter): the root keeps its own separator.
+    dict(id='install', seq='drive-root', do=[('drive', 'e:')], dir='E:\\', cmd='Setup.exe S PROGRAM DB', exit=0,
+         states={P: 5, DB: 5}, log=['Program: E:\\Setup.exe'], started=[msi('/I', 'tsy3p.msi', '{app}').replace('{kit}', 'E:\\')]),
     # --- under code page 932, whose characters' second bytes may be '\' (0x5C) or '|' (0x7C) ------
     dict(id='DBPath', seq='japanese', do=[('set', {'DBPath': JA_DB})], cmd='Setup.exe S DB', exit=0, states={DB: 5},
          settings={'DBPath': JA_DB}, started=[msi('/I', 'tsy3db.msi', 'C:\\予定表')], files=['C:\\予定表\\Tessary Data\\MainDB\\Contacts.tdb']),
@@ -180,6 +183,8 @@ def arrange(px, ops):
             for path, text in a[0].items():
                 u(path).parent.mkdir(parents=True, exist_ok=True)
                 u(path).write_bytes(text.encode('latin-1'))
+        elif op == 'drive':  # a drive letter of Wine's on a folder holding the kit
+            (px.path / 'dosdevices' / a[0]).symlink_to(px.drive / 'Kit')
         elif op == 'hide':  # where Wine keeps the DOS attributes
             os.setxattr(u(a[0]), 'user.DOSATTRIB', b'0x2' if a[1] else b'0x0')
         elif op == 'cut':  # the first half of a real package: the header is right, the rest gone
