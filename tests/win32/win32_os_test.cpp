@@ -7,9 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "platform/win32/win32_os.h"
 #include "support/os_contract.h"
+#include "wizard/show.h"
+#include "wizard/win32/win32_view.h"
 
 using namespace tsy;
 
@@ -71,4 +74,46 @@ TEST(Win32Processes, AChildInheritsNoHandle) {
     CloseHandle(writeEnd);
     EXPECT_FALSE(PeekNamedPipe(readEnd, nullptr, 0, nullptr, nullptr, nullptr));
     CloseHandle(readEnd);
+}
+
+BOOL CALLBACK collectChild(HWND child, LPARAM out) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    reinterpret_cast<std::vector<RECT>*>(out)->push_back(r);
+    return TRUE;
+}
+
+// Dragged to a monitor of twice the scale: every control is placed again at the new DPI (read back
+// from the windows, not from pixels) and the window takes the rectangle the system suggests.
+TEST(Win32View, ADpiChangeLaysEveryControlOutAgain) {
+    Win32Os real;
+    setOs(&real);
+    installWin32View(GetModuleHandleW(nullptr));
+    showWizard();
+    HWND form = FindWindowW(L"TsyWizardForm", nullptr);
+    ASSERT_TRUE(form);
+    std::vector<RECT> before, after;
+    EnumChildWindows(form, collectChild, reinterpret_cast<LPARAM>(&before));
+    RECT was{}, now{};
+    GetWindowRect(form, &was);
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    RECT suggested{was.left, was.top, was.left + 2 * (was.right - was.left), was.top + 2 * (was.bottom - was.top)};
+    SendMessageW(form, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+    GetWindowRect(form, &now);
+    EXPECT_TRUE(EqualRect(&now, &suggested));
+    EnumChildWindows(form, collectChild, reinterpret_cast<LPARAM>(&after));
+    ASSERT_EQ(after.size(), before.size());
+    int moved = 0;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const RECT &b = before[i], &a = after[i];
+        EXPECT_NEAR(a.left, 2 * b.left, 2) << i;
+        EXPECT_NEAR(a.right - a.left, 2 * (b.right - b.left), 2) << i;
+        EXPECT_NEAR(a.bottom - a.top, 2 * (b.bottom - b.top), 2) << i;
+        moved += a.left != b.left;
+    }
+    EXPECT_GT(moved, 20);
+    ShowWindow(form, SW_HIDE);
 }
