@@ -35,9 +35,17 @@ public:
         : bProgram_(bProgram), bDB_(bDB), bEmail_(bEmail), bRepair_(bRepair), bRemove_(bRemove),
           bFullUI_(bFullUI), bDBFullUI_(bDBFullUI), s_(sys()) {}
 
-    InstallOutcome run();
+    // The run's outcome, also when a step ends it early.
+    InstallOutcome outcome() {
+        try {
+            return run();
+        } catch (const RunEnded& ended) {
+            return ended.outcome;
+        }
+    }
 
 private:
+    InstallOutcome run();
     void step(FunctionRef<void()> statement);
     [[noreturn]] void endRun(InstallOutcome outcome) { throw RunEnded{outcome}; }
 
@@ -73,22 +81,10 @@ private:
 // Every statement of the run goes through here, so that an unexpected error is reported
 // once and, in debug mode, the tester may carry on with the next statement.
 void InstallRun::step(FunctionRef<void()> statement) {
-    try {
-        statement();
-    } catch (const RunEnded&) {
-        throw;
-    } catch (const ProcessEnded&) {
-        throw;
-    } catch (...) {
-        RuntimeError e = asRuntimeError(std::current_exception());
-        std::string text = handlerText("errHdl_SYS_Install: ", e) + s_.gsCR + s_.gsCR;
-        if (s_.gbDebug) {
-            if (os().msgBox(text + "Resume Next?", mb::YesNo, "") == mb::AnswerYes) return;
-            endRun(InstallOutcome::Failed);
-        }
-        os().msgBox(text, mb::Critical, "");
-        endRun(InstallOutcome::Failed);
-    }
+    const OnError rule = OnError::askInDebug("errHdl_SYS_Install: ", s_.gbDebug)
+                             .style(mb::Critical)
+                             .detail([this] { return s_.gsCR + s_.gsCR; });
+    if (resumeNext(statement, rule) == Step::Stopped) endRun(InstallOutcome::Failed);
 }
 
 InstallOutcome InstallRun::run() {
@@ -184,12 +180,14 @@ void InstallRun::chooseOptions() {
 void InstallRun::editInterface(std::string& sUI, bool database) {
     if (!s_.gbDebug || !engine::offersInterfaceEdit(sUI)) return;
     std::optional<std::string> edited;
+    bool answered = false;
     step([&] {
         edited = engine::editInterfaceLevel(sUI, database);
-        // A tester who stops the run after a package step has already failed stops a failed
-        // run: calling it cancelled would hide that failure behind exit code 1602.
-        if (!edited) endRun(bErr_ ? InstallOutcome::Failed : InstallOutcome::Cancelled);
+        answered = true;
     });
+    // A tester who stops the run after a package step has already failed stops a failed run:
+    // calling it cancelled would hide that failure behind exit code 1602.
+    if (answered && !edited) endRun(bErr_ ? InstallOutcome::Failed : InstallOutcome::Cancelled);
     if (edited) sUI = *edited;
 }
 
@@ -306,7 +304,8 @@ void InstallRun::databaseTask() {
     if (!bRemove_ && !s_.gbUpdate) saveSetting("DBPath", target + dbSep + "MainDB" + dbSep);
 
     if (bMigrate_)
-        resumeNext([&] { engine::migrateUserFiles(target, dbSep); }, nullptr);
+        resumeNext([&] { engine::migrateUserFiles(target, dbSep); },
+                   OnError::swallow().because("Migration: user templates left as they are"));
 
     // The package creates "Tessary Data" itself, so it is given the folder that holds it.
     if (iendsWith(target, "Tessary Data")) step([&] { target = SYS_GetParentFolder(target); });
@@ -352,17 +351,11 @@ void InstallRun::followUp() {
 
 bool SYS_Install(bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair, bool& bRemove,
                  bool& bFullUI, bool& bDBFullUI, InstallOutcome* outcome) {
-    InstallOutcome result = InstallOutcome::Failed;
-    try {
-        result = InstallRun(bProgram, bDB, bEmail, bRepair, bRemove, bFullUI, bDBFullUI).run();
-    } catch (const RunEnded& ended) {
-        result = ended.outcome;
-    } catch (const ProcessEnded&) {
-        throw;
-    } catch (...) {
-        // Only the error handler's own message box can fail this far out.
-        result = InstallOutcome::Failed;
-    }
+    // Only the error handler's own message box can fail this far out.
+    const InstallOutcome result = catchOnce(
+        [&] { return InstallRun(bProgram, bDB, bEmail, bRepair, bRemove, bFullUI, bDBFullUI).outcome(); },
+        OnError::swallow().because("The installation's error box could not be shown; the run failed"),
+        InstallOutcome::Failed);
     if (outcome) *outcome = result;
     return result == InstallOutcome::Succeeded || result == InstallOutcome::Restart;
 }

@@ -37,25 +37,17 @@ bool SYS_CreateP(std::string& sCmdLine, const std::string& sDir, long lWait,
 
     // Each statement of the routine; a run-time error in one goes to the handler, which either
     // ends the routine with False or (debug mode, Yes) carries on with the next one.
-    bool ended = false;
-    auto onError = [&](const RuntimeError& e) {
-        const SystemState& s = sys();
-        std::string text =
-            handlerText("TSY Install Error - errHdl_SYS_CreateP: ", e) + s.gsCR + s.gsCR;
-        if (s.gbDebug) {
-            if (os().msgBox(text + "Resume Next?", mb::YesNo, "") != mb::AnswerYes) ended = true;
-        } else {
-            os().msgBox(text, mb::OkOnly | mb::Critical, "");
-            ended = true;
-        }
-    };
+    const SystemState& s = sys();
+    const OnError onError = OnError::askInDebug("TSY Install Error - errHdl_SYS_CreateP: ", s.gbDebug)
+                                .style(mb::OkOnly | mb::Critical)
+                                .detail([&s] { return s.gsCR + s.gsCR; });
 
     std::uint32_t waitMs = NoWaitLimit;
     if (lWait != 0) waitMs = static_cast<std::uint32_t>(lWait);
 
     bool hardened = namesMsiexec(sCmdLine);
     std::string applicationName;
-    resumeNext(
+    const Step found = resumeNext(
         [&] {
             if (hardened) {
                 std::string systemDir = os().systemDirectory();
@@ -63,14 +55,15 @@ bool SYS_CreateP(std::string& sCmdLine, const std::string& sDir, long lWait,
             }
         },
         onError);
-    if (ended) return false;
+    if (found == Step::Stopped) return false;
     // Without the system folder the only way left to start msiexec.exe is the unsafe search.
     if (hardened && applicationName.empty()) return false;
 
     ProcessResult result;
-    resumeNext([&] { result = os().createProcess(applicationName, sCmdLine, sDir, waitMs); },
-               onError);
-    if (ended || !result.created) return false;
+    if (resumeNext([&] { result = os().createProcess(applicationName, sCmdLine, sDir, waitMs); },
+                   onError) == Step::Stopped ||
+        !result.created)
+        return false;
     if (exitCode && result.waited) *exitCode = result.exitCode;
     return true;
 }
