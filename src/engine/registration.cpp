@@ -16,11 +16,7 @@ namespace {
 const char* const kRegsvr32 = "regsvr32.exe";
 const char* const kSilentSwitch = "/s ";
 
-// Shell return values that get their own explanation; anything else below 32 is reported
-// with its number.
-constexpr long kFileNotFound = 2;
-constexpr long kPathNotFound = 3;
-constexpr long kNoAssociation = 31;
+constexpr long kFileNotFound = 2;  // what the shell answers for a file that is not there
 constexpr long kFirstSuccess = 32;
 
 std::string componentPath(const char* fileName) { return sys().gsSystemDir + "\\" + fileName; }
@@ -69,22 +65,17 @@ bool registerComponent(Component component) {
     long r = openRegsvr32(params, s.gsSystemDir);
     if (r >= kFirstSuccess) return true;
 
-    std::string text;
-    if (r == kFileNotFound) {
-        text = "File Not Found:" + target + s.gsCR +
-               "Please re-install Tessary Contact Management" + s.gsCR;
-    } else if (r == kPathNotFound) {
-        text = "Path not found:" + s.gsSystemDir;
-    } else if (r == kNoAssociation) {
-        text = "Windows does not have a program associated for: " + target;
-        SYS_ShellOpen(s.gsSystemDir, "1", "1");
-    } else if (component == Component::CommControl) {
-        text = "Sorry, Windows was not able to register a necessary component (" +
-               std::to_string(r) + "):" + s.gsCR + target;
-    } else {
-        text = "Sorry, Windows was not able to register the Outlook Email Interface (" +
-               std::to_string(r) + "):" + s.gsCR + target;
-    }
+    ShellAnswerTexts texts;
+    texts.fileNotFound =
+        "File Not Found:" + target + s.gsCR + "Please re-install Tessary Contact Management" + s.gsCR;
+    texts.pathNotFound = "Path not found:" + s.gsSystemDir;
+    texts.noAssociation = "Windows does not have a program associated for: " + target;
+    texts.reopen = s.gsSystemDir;
+    texts.other = (component == Component::CommControl
+                       ? "Sorry, Windows was not able to register a necessary component ("
+                       : "Sorry, Windows was not able to register the Outlook Email Interface (") +
+                  std::to_string(r) + "):" + s.gsCR + target;
+    const std::string text = explainShellAnswer(r, texts);
     os().msgBox(text, mb::OkOnly, "");
     return false;
 }
@@ -111,24 +102,20 @@ bool databaseEngineStep(bool bRemove, const std::string& sourceFolder) {
                           "", sourceFolder);
     if (r >= kFirstSuccess) return true;
 
-    std::string text;
-    if (r == kFileNotFound) {
-        text = std::string("File Not Found:") + kDatabaseEngineInstaller + s.gsCR +
-               "Tessary Contact Management will not run correctly without the ACE Database Engine" +
-               s.gsCR;
-    } else if (r == kPathNotFound) {
-        text = "Path not found:" + sourceFolder;
-    } else if (r == kNoAssociation) {
-        text = std::string("Windows does not have a program associated for: ") +
-               kDatabaseEngineInstaller;
-        SYS_ShellOpen(sourceFolder, "1", "1");
-    } else if (bRemove) {
-        text = "Windows was not able to uninstall the Microsoft ACE Database Engine (" +
-               std::to_string(r) + "):" + s.gsCR;
-    } else {
-        text = "Sorry, Windows was not able to install the Microsoft ACE Database Engine (" +
-               std::to_string(r) + "):" + s.gsCR;
-    }
+    ShellAnswerTexts texts;
+    texts.fileNotFound = std::string("File Not Found:") + kDatabaseEngineInstaller + s.gsCR +
+                         "Tessary Contact Management will not run correctly without the ACE "
+                         "Database Engine" +
+                         s.gsCR;
+    texts.pathNotFound = "Path not found:" + sourceFolder;
+    texts.noAssociation =
+        std::string("Windows does not have a program associated for: ") + kDatabaseEngineInstaller;
+    texts.reopen = sourceFolder;
+    texts.other = (bRemove ? "Windows was not able to uninstall the Microsoft ACE Database Engine ("
+                           : "Sorry, Windows was not able to install the Microsoft ACE Database "
+                             "Engine (") +
+                  std::to_string(r) + "):" + s.gsCR;
+    std::string text = explainShellAnswer(r, texts);
     if (!bRemove) text += s.gsCR + "Please try re-installing the program again" + s.gsCR;
     os().msgBox(text, mb::Critical, "");
     return false;
