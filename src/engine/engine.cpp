@@ -30,10 +30,9 @@ struct RunEnded {
 
 class InstallRun {
 public:
-    InstallRun(bool bProgram, bool bDB, bool bEmail, bool bRepair, bool bRemove, bool& bFullUI,
-               bool& bDBFullUI)
-        : bProgram_(bProgram), bDB_(bDB), bEmail_(bEmail), bRepair_(bRepair), bRemove_(bRemove),
-          bFullUI_(bFullUI), bDBFullUI_(bDBFullUI), s_(sys()) {}
+    explicit InstallRun(InstallRequest& r)
+        : bProgram_(r.bProgram), bDB_(r.bDB), bEmail_(r.bEmail), bRepair_(r.bRepair),
+          bRemove_(r.bRemove), bFullUI_(r.bFullUI), bDBFullUI_(r.bDBFullUI), s_(sys()) {}
 
     // The run's outcome, also when a step ends it early.
     InstallOutcome outcome() {
@@ -349,11 +348,10 @@ void InstallRun::followUp() {
 
 }  // namespace
 
-bool SYS_Install(bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair, bool& bRemove,
-                 bool& bFullUI, bool& bDBFullUI, InstallOutcome* outcome) {
+bool SYS_Install(InstallRequest& request, InstallOutcome* outcome) {
     // Only the error handler's own message box can fail this far out.
     const InstallOutcome result = catchOnce(
-        [&] { return InstallRun(bProgram, bDB, bEmail, bRepair, bRemove, bFullUI, bDBFullUI).outcome(); },
+        [&] { return InstallRun(request).outcome(); },
         OnError::swallow().because("The installation's error box could not be shown; the run failed"),
         InstallOutcome::Failed);
     if (outcome) *outcome = result;

@@ -117,10 +117,10 @@ void play(const Scenario& s) {
         const bool refused = name == "saveSetting" && fake.calls.back().args[2] == s.refused;
         return locked || refused || (name == "systemDirectory" && !s.systemFolder) ? FakeOs::FaultReturn : FakeOs::FaultNone;
     };
-    bool p = hasWord(s.request, "PROGRAM"), d = hasWord(s.request, "DB"), e = hasWord(s.request, "OL"),
-         rep = hasWord(s.request, "REPAIR"), rem = hasWord(s.request, "REMOVE"), ui = false, dbUi = false;
+    InstallRequest r{hasWord(s.request, "PROGRAM"), hasWord(s.request, "DB"), hasWord(s.request, "OL"),
+                     hasWord(s.request, "REPAIR"), hasWord(s.request, "REMOVE")};
     InstallOutcome outcome = InstallOutcome::Succeeded;
-    const bool ok = SYS_Install(p, d, e, rep, rem, ui, dbUi, &outcome);
+    const bool ok = SYS_Install(r, &outcome);
     EXPECT_EQ(ok, outcome == InstallOutcome::Succeeded || outcome == InstallOutcome::Restart);
     EXPECT_EQ(exitCodeFor(outcome), s.exitCode) << s.request;
     EXPECT_EQ(trail(fake, s.kinds), s.trail) << s.request;
