@@ -6,6 +6,7 @@
 #include <exception>
 #include <optional>
 
+#include "platform/exit_codes.h"
 #include "platform/os.h"
 #include "platform/runtime_error.h"
 #include "platform/win32/wide_text.h"
@@ -97,7 +98,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     tsy::setOs(&loggedOs);
     tsy::installWin32View(GetModuleHandleW(nullptr));
 
-    int exitCode = 0;
+    int exitCode = tsy::exitcode::Success;
     try {
         std::optional<int> ended = tsy::Main();
         if (ended) exitCode = *ended;
@@ -108,7 +109,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         tsy::RuntimeError e = tsy::asRuntimeError(std::current_exception());
         MessageBoxW(nullptr, tsy::toWide(tsy::handlerText("errHdl_WinMain: ", e)).c_str(),
                     tsy::toWide(tsy::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
-        exitCode = 1603;  // the installer's "fatal error": a script sees the failure
+        exitCode = tsy::exitcode::Failed;  // a script sees the failure
     }
     loggedOs.logResult(exitCode);
     if (comReady) OleUninitialize();

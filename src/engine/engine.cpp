@@ -9,6 +9,7 @@
 #include "engine/command_line.h"
 #include "engine/migration.h"
 #include "engine/registration.h"
+#include "platform/exit_codes.h"
 #include "platform/os.h"
 #include "platform/runtime_error.h"
 #include "services/system.h"
@@ -124,7 +125,7 @@ InstallOutcome InstallRun::run() {
 
     std::string appPath;
     step([&] { appPath = os().appPath(); });
-    sep_ = contains(appPath, '/') ? "/" : "\\";
+    sep_ = separatorOf(appPath);
     step([&] { setupName_ = os().exeName(); });
     // The kit's "TSY Setup" carries its packages in a subfolder; every other name beside it.
     source_ = iequals(setupName_, "TSY Setup") ? appPath + sep_ + "Package" : appPath;
@@ -292,7 +293,7 @@ void InstallRun::databaseTask() {
     const std::string path = source_ + sep_ + dbPackage_;
     requirePackage(dbPackage_, path);
 
-    const std::string dbSep = contains(s_.gsDBPath, '/') ? "/" : "\\";
+    const std::string dbSep = separatorOf(s_.gsDBPath);
     if (!s_.gsDBPath.empty() && s_.gsDBPath.back() == dbSep[0]) s_.gsDBPath.pop_back();
 
     // A saved "MainDB" folder stands for the database folder around it.
@@ -360,12 +361,12 @@ bool SYS_Install(InstallRequest& request, InstallOutcome* outcome) {
 
 int exitCodeFor(InstallOutcome outcome) {
     switch (outcome) {
-        case InstallOutcome::Succeeded: return 0;
-        case InstallOutcome::Restart: return 3010;
-        case InstallOutcome::Cancelled: return 1602;
+        case InstallOutcome::Succeeded: return exitcode::Success;
+        case InstallOutcome::Restart: return exitcode::Restart;
+        case InstallOutcome::Cancelled: return exitcode::Cancelled;
         case InstallOutcome::Failed: break;
     }
-    return 1603;
+    return exitcode::Failed;
 }
 
 }  // namespace tsy

@@ -97,7 +97,7 @@ bool databaseEngineStep(bool bRemove, const std::string& sourceFolder) {
     // found there with the setup's administrator rights.
     long r = kFileNotFound;
     if (SYS_File_FileCheck(kDatabaseEngineInstaller, sourceFolder, false, true))
-        r = SYS_ShellOpen(sourceFolder + (contains(sourceFolder, '/') ? "/" : "\\") +
+        r = SYS_ShellOpen(sourceFolder + separatorOf(sourceFolder) +
                               kDatabaseEngineInstaller,
                           "", sourceFolder);
     if (r >= kFirstSuccess) return true;
