@@ -1,6 +1,7 @@
 #include "engine/registration.h"
 
 #include "platform/os.h"
+#include "platform/runtime_error.h"
 #include "services/system.h"
 #include "services/text.h"
 #include "state/state.h"
@@ -48,6 +49,10 @@ constexpr long kUnregisterWaitMs = 60000;
 
 void unregisterEmailInterface() {
     const SystemState& s = sys();
+    if (s.gsSystemDir.empty()) {
+        logDecision("Outlook Email Interface not unregistered: the Windows system folder is not known");
+        return;
+    }
     // A tester in debug mode wants to see regsvr32's own verdict on the unregistration.
     std::string params = std::string(s.gbDebug ? "" : kSilentSwitch) + "/u " +
                          componentPath(kEmailInterface);
@@ -56,15 +61,10 @@ void unregisterEmailInterface() {
     openRegsvr32(params, s.gsSystemDir, kUnregisterWaitMs);
 }
 
-bool registerComponent(Component component) {
-    const SystemState& s = sys();
-    const char* fileName = component == Component::CommControl ? kCommControl : kEmailInterface;
-    std::string target = componentPath(fileName);
-    // regsvr32's own result box is wanted in debug mode, unless nobody is there to close it.
-    std::string params = std::string(s.gbDebug && !s.gbSilent ? "" : kSilentSwitch) + target;
-    long r = openRegsvr32(params, s.gsSystemDir);
-    if (r >= kFirstSuccess) return true;
+namespace {
 
+ShellAnswerTexts registrationTexts(Component component, const std::string& target, long r) {
+    const SystemState& s = sys();
     ShellAnswerTexts texts;
     texts.fileNotFound =
         "File Not Found:" + target + s.gsCR + "Please re-install Tessary Contact Management" + s.gsCR;
@@ -75,8 +75,25 @@ bool registerComponent(Component component) {
                        ? "Sorry, Windows was not able to register a necessary component ("
                        : "Sorry, Windows was not able to register the Outlook Email Interface (") +
                   std::to_string(r) + "):" + s.gsCR + target;
-    const std::string text = explainShellAnswer(r, texts);
-    os().msgBox(text, mb::OkOnly, "");
+    return texts;
+}
+
+}  // namespace
+
+bool registerComponent(Component component) {
+    const SystemState& s = sys();
+    const char* fileName = component == Component::CommControl ? kCommControl : kEmailInterface;
+    const std::string target = componentPath(fileName);
+    // The components lie in the system folder. Without it there is no path to give regsvr32: a
+    // rootless "\name" would register whatever lies at the root of the current drive, and the
+    // component is as good as missing.
+    const bool located = !s.gsSystemDir.empty();
+    // regsvr32's own result box is wanted in debug mode, unless nobody is there to close it.
+    std::string params = std::string(s.gbDebug && !s.gbSilent ? "" : kSilentSwitch) + target;
+    long r = located ? openRegsvr32(params, s.gsSystemDir) : kFileNotFound;
+    if (r >= kFirstSuccess) return true;
+
+    os().msgBox(explainShellAnswer(r, registrationTexts(component, target, r)), mb::OkOnly, "");
     return false;
 }
 

@@ -289,7 +289,7 @@ TEST(Engine, ShellAnswers) {
          .trail = {"box Windows Installer could not be started for:\rC:\\Kit\\tsy3p.msi #16",
                    R"(open <sys>\regsvr32.exe /s <sys>\mscomm32.ocx @<sys>)",
                        R"(open <sys>\regsvr32.exe /s <sys>\tsyemail.dll @<sys>)"}},
-        {.systemFolder = false, .systemDir = "", .request = "OL", .exitCode = 1603,
+        {.systemDir = "", .request = "OL", .exitCode = 1603,
          .trail = {"box File Not Found:\\tsyemail.dll\rPlease re-install Tessary Contact Management\r"}},
         {.installed = "PROGRAM", .systemFolder = false, .systemDir = "", .request = "REMOVE PROGRAM", .kinds = "open", .exitCode = 1603},
         {.key = "TSYPRO_WS", .winMajor = 5, .request = "PROGRAM", .kinds = "box open", .trail = {install, ace}},
