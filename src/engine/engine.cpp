@@ -53,7 +53,7 @@ private:
     void programTask();
     void databaseTask();
     void followUp();
-    bool nothingToRemove(bool installed) const;
+    bool nothingToRemove(bool installed, const std::string& package) const;
 
     void editInterface(std::string& sUI, bool database);
     void requirePackage(const std::string& name, const std::string& path);
@@ -266,10 +266,14 @@ void InstallRun::saveSetting(const std::string& key, const std::string& value) {
 // A removal has nothing to do for a package that Windows Installer does not report as
 // installed; the install option that the option rules leave it with would put the package on
 // the machine instead of taking it off.
-bool InstallRun::nothingToRemove(bool installed) const { return bRemove_ && !installed; }
+bool InstallRun::nothingToRemove(bool installed, const std::string& package) const {
+    if (!bRemove_ || installed) return false;
+    logDecision("Removal of " + package + " skipped: Windows Installer does not report it as installed");
+    return true;
+}
 
 void InstallRun::programTask() {
-    if (nothingToRemove(s_.gbInstalled)) return;
+    if (nothingToRemove(s_.gbInstalled, programPackage_)) return;
     std::string sUI = engine::programInterfaceLevel(bRemove_, bRepair_, bFullUI_);
     editInterface(sUI, false);
 
@@ -281,12 +285,16 @@ void InstallRun::programTask() {
         engine::msiCommandLine(sOpt_, path, engine::withTarget(sProps_, s_.gsInstallPath), sUI);
     // The database engine is offered only when the program installer at least ran.
     const bool failedBefore = bErr_;
-    if (runMsi(cmd, path)) bNeedACE_ = s_.gbAltBuild;
+    if (runMsi(cmd, path)) {
+        bNeedACE_ = s_.gbAltBuild;
+        if (!bNeedACE_)
+            logDecision("Database engine not offered: edition " + s_.gsAppKey + " does not use it");
+    }
     programFailed_ = bErr_ && !failedBefore;
 }
 
 void InstallRun::databaseTask() {
-    if (nothingToRemove(s_.gbDBInstalled)) return;
+    if (nothingToRemove(s_.gbDBInstalled, dbPackage_)) return;
     std::string sUI = engine::databaseInterfaceLevel(bRemove_, bRepair_, bDBFullUI_, sDBProps_);
     editInterface(sUI, true);
 
@@ -332,6 +340,11 @@ void InstallRun::followUp() {
             step([&] {
                 if (!engine::registerComponent(engine::Component::CommControl)) bErr_ = true;
             });
+        else
+            logDecision(std::string(engine::kCommControl) + " not registered: " +
+                        (winMajor_ > 0 ? "Windows " + std::to_string(winMajor_) + ".x"
+                                       : std::string("a Windows of unknown version")) +
+                        " does not need it (only 6.0 and later)");
         emailForm_ = s_.gbPro ? 13 : 2;
     }
     if (bEmail_)
