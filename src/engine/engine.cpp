@@ -268,7 +268,8 @@ void InstallRun::saveSetting(const std::string& key, const std::string& value) {
 // the machine instead of taking it off.
 bool InstallRun::nothingToRemove(bool installed, const std::string& package) const {
     if (!bRemove_ || installed) return false;
-    logDecision("Removal of " + package + " skipped: Windows Installer does not report it as installed");
+    logDecision("Removal of " + package +
+                " skipped: Windows Installer does not report it as installed");
     return true;
 }
 
@@ -366,7 +367,8 @@ bool SYS_Install(InstallRequest& request, InstallOutcome* outcome) {
     // Only the error handler's own message box can fail this far out.
     const InstallOutcome result = catchOnce(
         [&] { return InstallRun(request).outcome(); },
-        OnError::swallow().because("The installation's error box could not be shown; the run failed"),
+        OnError::swallow().because(
+            "The installation's error box could not be shown; the run failed"),
         InstallOutcome::Failed);
     if (outcome) *outcome = result;
     return result == InstallOutcome::Succeeded || result == InstallOutcome::Restart;

@@ -50,7 +50,8 @@ constexpr long kUnregisterWaitMs = 60000;
 void unregisterEmailInterface() {
     const SystemState& s = sys();
     if (s.gsSystemDir.empty()) {
-        logDecision("Outlook Email Interface not unregistered: the Windows system folder is not known");
+        logDecision("Outlook Email Interface not unregistered: the Windows system folder is not "
+                    "known");
         return;
     }
     // A tester in debug mode wants to see regsvr32's own verdict on the unregistration.
@@ -66,8 +67,8 @@ namespace {
 ShellAnswerTexts registrationTexts(Component component, const std::string& target, long r) {
     const SystemState& s = sys();
     ShellAnswerTexts texts;
-    texts.fileNotFound =
-        "File Not Found:" + target + s.gsCR + "Please re-install Tessary Contact Management" + s.gsCR;
+    texts.fileNotFound = "File Not Found:" + target + s.gsCR +
+                         "Please re-install Tessary Contact Management" + s.gsCR;
     texts.pathNotFound = "Path not found:" + s.gsSystemDir;
     texts.noAssociation = "Windows does not have a program associated for: " + target;
     texts.reopen = s.gsSystemDir;

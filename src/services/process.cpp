@@ -42,9 +42,10 @@ bool SYS_CreateP(std::string& sCmdLine, const std::string& sDir, long lWait,
     // Each statement of the routine; a run-time error in one goes to the handler, which either
     // ends the routine with False or (debug mode, Yes) carries on with the next one.
     const SystemState& s = sys();
-    const OnError onError = OnError::askInDebug("TSY Install Error - errHdl_SYS_CreateP: ", s.gbDebug)
-                                .style(mb::OkOnly | mb::Critical)
-                                .detail([&s] { return s.gsCR + s.gsCR; });
+    const OnError onError =
+        OnError::askInDebug("TSY Install Error - errHdl_SYS_CreateP: ", s.gbDebug)
+            .style(mb::OkOnly | mb::Critical)
+            .detail([&s] { return s.gsCR + s.gsCR; });
 
     std::uint32_t waitMs = NoWaitLimit;
     if (lWait != 0) waitMs = static_cast<std::uint32_t>(lWait);
@@ -64,10 +65,9 @@ bool SYS_CreateP(std::string& sCmdLine, const std::string& sDir, long lWait,
     if (hardened && applicationName.empty()) return false;
 
     ProcessResult result;
-    if (resumeNext([&] { result = os().createProcess(applicationName, sCmdLine, sDir, waitMs); },
-                   onError) == Step::Stopped ||
-        !result.created)
-        return false;
+    const Step started = resumeNext(
+        [&] { result = os().createProcess(applicationName, sCmdLine, sDir, waitMs); }, onError);
+    if (started == Step::Stopped || !result.created) return false;
     if (exitCode && result.waited) *exitCode = result.exitCode;
     return true;
 }
