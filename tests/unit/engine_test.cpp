@@ -292,6 +292,7 @@ TEST(Engine, ShellAnswers) {
         {.systemDir = "", .request = "OL", .exitCode = 1603,
          .trail = {"box File Not Found:\\tsyemail.dll\rPlease re-install Tessary Contact Management\r"}},
         {.installed = "PROGRAM", .systemFolder = false, .systemDir = "", .request = "REMOVE PROGRAM", .kinds = "open", .exitCode = 1603},
+        {.installed = "PROGRAM", .systemDir = "", .request = "REMOVE PROGRAM", .kinds = "open"},  // no rootless unregistration
         {.key = "TSYPRO_WS", .winMajor = 5, .request = "PROGRAM", .kinds = "box open", .trail = {install, ace}},
         {.key = "TSYPRO_WS", .winMajor = 5, .boxes = {mb::AnswerNo}, .request = "PROGRAM", .kinds = "box open",
          .trail = {install}},
