@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <exception>
 #include <optional>
+#include <string>
 
+#include "platform/exit_codes.h"
 #include "platform/os.h"
 #include "platform/runtime_error.h"
 #include "platform/win32/wide_text.h"
@@ -26,6 +28,18 @@ namespace {
 // is still searched first, so the DLLs Windows would load by name for the window, the folder
 // browser and the Installer object are loaded now from the system folder, before any window.
 // The import table itself names only DLLs that Windows always takes from the system folder.
+// The last error box goes through the log like every other box, so that on a station nobody
+// can see it is written down instead of waiting for an answer that never comes. Only when that
+// fails too is the box left to the system directly.
+void showLastError(const std::string& text) {
+    const auto shown = tsy::resumeNext(
+        [&] { tsy::os().msgBox(text, tsy::mb::OkOnly | tsy::mb::Critical, tsy::kAppTitle); },
+        tsy::OnError::swallow());
+    if (shown != tsy::Step::Ran)
+        MessageBoxW(nullptr, tsy::toWide(text).c_str(), tsy::toWide(tsy::kAppTitle).c_str(),
+                    MB_OK | MB_ICONERROR);
+}
+
 void restrictDllSearch() {
     using SetDefaultFn = BOOL(WINAPI*)(DWORD);
     HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
@@ -97,7 +111,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     tsy::setOs(&loggedOs);
     tsy::installWin32View(GetModuleHandleW(nullptr));
 
-    int exitCode = 0;
+    int exitCode = tsy::exitcode::Success;
     try {
         std::optional<int> ended = tsy::Main();
         if (ended) exitCode = *ended;
@@ -105,10 +119,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         // that opened nothing) there is nothing to wait for.
         else if (haveOpenWindow()) exitCode = tsy::runWizardLoop();
     } catch (...) {
-        tsy::RuntimeError e = tsy::asRuntimeError(std::current_exception());
-        MessageBoxW(nullptr, tsy::toWide(tsy::handlerText("errHdl_WinMain: ", e)).c_str(),
-                    tsy::toWide(tsy::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
-        exitCode = 1603;  // the installer's "fatal error": a script sees the failure
+        showLastError(tsy::handlerText("errHdl_WinMain: ",
+                                       tsy::asRuntimeError(std::current_exception())));
+        exitCode = tsy::exitcode::Failed;  // a script sees the failure
     }
     loggedOs.logResult(exitCode);
     if (comReady) OleUninitialize();

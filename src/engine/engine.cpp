@@ -9,6 +9,7 @@
 #include "engine/command_line.h"
 #include "engine/migration.h"
 #include "engine/registration.h"
+#include "platform/exit_codes.h"
 #include "platform/os.h"
 #include "platform/runtime_error.h"
 #include "services/system.h"
@@ -30,14 +31,21 @@ struct RunEnded {
 
 class InstallRun {
 public:
-    InstallRun(bool bProgram, bool bDB, bool bEmail, bool bRepair, bool bRemove, bool& bFullUI,
-               bool& bDBFullUI)
-        : bProgram_(bProgram), bDB_(bDB), bEmail_(bEmail), bRepair_(bRepair), bRemove_(bRemove),
-          bFullUI_(bFullUI), bDBFullUI_(bDBFullUI), s_(sys()) {}
+    explicit InstallRun(InstallRequest& r)
+        : bProgram_(r.bProgram), bDB_(r.bDB), bEmail_(r.bEmail), bRepair_(r.bRepair),
+          bRemove_(r.bRemove), bFullUI_(r.bFullUI), bDBFullUI_(r.bDBFullUI), s_(sys()) {}
 
-    InstallOutcome run();
+    // The run's outcome, also when a step ends it early.
+    InstallOutcome outcome() {
+        try {
+            return run();
+        } catch (const RunEnded& ended) {
+            return ended.outcome;
+        }
+    }
 
 private:
+    InstallOutcome run();
     void step(FunctionRef<void()> statement);
     [[noreturn]] void endRun(InstallOutcome outcome) { throw RunEnded{outcome}; }
 
@@ -45,7 +53,7 @@ private:
     void programTask();
     void databaseTask();
     void followUp();
-    bool nothingToRemove(bool installed) const;
+    bool nothingToRemove(bool installed, const std::string& package) const;
 
     void editInterface(std::string& sUI, bool database);
     void requirePackage(const std::string& name, const std::string& path);
@@ -73,22 +81,10 @@ private:
 // Every statement of the run goes through here, so that an unexpected error is reported
 // once and, in debug mode, the tester may carry on with the next statement.
 void InstallRun::step(FunctionRef<void()> statement) {
-    try {
-        statement();
-    } catch (const RunEnded&) {
-        throw;
-    } catch (const ProcessEnded&) {
-        throw;
-    } catch (...) {
-        RuntimeError e = asRuntimeError(std::current_exception());
-        std::string text = handlerText("errHdl_SYS_Install: ", e) + s_.gsCR + s_.gsCR;
-        if (s_.gbDebug) {
-            if (os().msgBox(text + "Resume Next?", mb::YesNo, "") == mb::AnswerYes) return;
-            endRun(InstallOutcome::Failed);
-        }
-        os().msgBox(text, mb::Critical, "");
-        endRun(InstallOutcome::Failed);
-    }
+    const OnError rule = OnError::askInDebug("errHdl_SYS_Install: ", s_.gbDebug)
+                             .style(mb::Critical)
+                             .detail([this] { return s_.gsCR + s_.gsCR; });
+    if (resumeNext(statement, rule) == Step::Stopped) endRun(InstallOutcome::Failed);
 }
 
 InstallOutcome InstallRun::run() {
@@ -129,7 +125,7 @@ InstallOutcome InstallRun::run() {
 
     std::string appPath;
     step([&] { appPath = os().appPath(); });
-    sep_ = contains(appPath, '/') ? "/" : "\\";
+    sep_ = separatorOf(appPath);
     step([&] { setupName_ = os().exeName(); });
     // The kit's "TSY Setup" carries its packages in a subfolder; every other name beside it.
     source_ = iequals(setupName_, "TSY Setup") ? appPath + sep_ + "Package" : appPath;
@@ -184,12 +180,14 @@ void InstallRun::chooseOptions() {
 void InstallRun::editInterface(std::string& sUI, bool database) {
     if (!s_.gbDebug || !engine::offersInterfaceEdit(sUI)) return;
     std::optional<std::string> edited;
+    bool answered = false;
     step([&] {
         edited = engine::editInterfaceLevel(sUI, database);
-        // A tester who stops the run after a package step has already failed stops a failed
-        // run: calling it cancelled would hide that failure behind exit code 1602.
-        if (!edited) endRun(bErr_ ? InstallOutcome::Failed : InstallOutcome::Cancelled);
+        answered = true;
     });
+    // A tester who stops the run after a package step has already failed stops a failed run:
+    // calling it cancelled would hide that failure behind exit code 1602.
+    if (answered && !edited) endRun(bErr_ ? InstallOutcome::Failed : InstallOutcome::Cancelled);
     if (edited) sUI = *edited;
 }
 
@@ -268,10 +266,15 @@ void InstallRun::saveSetting(const std::string& key, const std::string& value) {
 // A removal has nothing to do for a package that Windows Installer does not report as
 // installed; the install option that the option rules leave it with would put the package on
 // the machine instead of taking it off.
-bool InstallRun::nothingToRemove(bool installed) const { return bRemove_ && !installed; }
+bool InstallRun::nothingToRemove(bool installed, const std::string& package) const {
+    if (!bRemove_ || installed) return false;
+    logDecision("Removal of " + package +
+                " skipped: Windows Installer does not report it as installed");
+    return true;
+}
 
 void InstallRun::programTask() {
-    if (nothingToRemove(s_.gbInstalled)) return;
+    if (nothingToRemove(s_.gbInstalled, programPackage_)) return;
     std::string sUI = engine::programInterfaceLevel(bRemove_, bRepair_, bFullUI_);
     editInterface(sUI, false);
 
@@ -283,19 +286,23 @@ void InstallRun::programTask() {
         engine::msiCommandLine(sOpt_, path, engine::withTarget(sProps_, s_.gsInstallPath), sUI);
     // The database engine is offered only when the program installer at least ran.
     const bool failedBefore = bErr_;
-    if (runMsi(cmd, path)) bNeedACE_ = s_.gbAltBuild;
+    if (runMsi(cmd, path)) {
+        bNeedACE_ = s_.gbAltBuild;
+        if (!bNeedACE_)
+            logDecision("Database engine not offered: edition " + s_.gsAppKey + " does not use it");
+    }
     programFailed_ = bErr_ && !failedBefore;
 }
 
 void InstallRun::databaseTask() {
-    if (nothingToRemove(s_.gbDBInstalled)) return;
+    if (nothingToRemove(s_.gbDBInstalled, dbPackage_)) return;
     std::string sUI = engine::databaseInterfaceLevel(bRemove_, bRepair_, bDBFullUI_, sDBProps_);
     editInterface(sUI, true);
 
     const std::string path = source_ + sep_ + dbPackage_;
     requirePackage(dbPackage_, path);
 
-    const std::string dbSep = contains(s_.gsDBPath, '/') ? "/" : "\\";
+    const std::string dbSep = separatorOf(s_.gsDBPath);
     if (!s_.gsDBPath.empty() && s_.gsDBPath.back() == dbSep[0]) s_.gsDBPath.pop_back();
 
     // A saved "MainDB" folder stands for the database folder around it.
@@ -306,7 +313,8 @@ void InstallRun::databaseTask() {
     if (!bRemove_ && !s_.gbUpdate) saveSetting("DBPath", target + dbSep + "MainDB" + dbSep);
 
     if (bMigrate_)
-        resumeNext([&] { engine::migrateUserFiles(target, dbSep); }, nullptr);
+        resumeNext([&] { engine::migrateUserFiles(target, dbSep); },
+                   OnError::swallow().because("Migration: user templates left as they are"));
 
     // The package creates "Tessary Data" itself, so it is given the folder that holds it.
     if (iendsWith(target, "Tessary Data")) step([&] { target = SYS_GetParentFolder(target); });
@@ -333,6 +341,11 @@ void InstallRun::followUp() {
             step([&] {
                 if (!engine::registerComponent(engine::Component::CommControl)) bErr_ = true;
             });
+        else
+            logDecision(std::string(engine::kCommControl) + " not registered: " +
+                        (winMajor_ > 0 ? "Windows " + std::to_string(winMajor_) + ".x"
+                                       : std::string("a Windows of unknown version")) +
+                        " does not need it (only 6.0 and later)");
         emailForm_ = s_.gbPro ? 13 : 2;
     }
     if (bEmail_)
@@ -350,31 +363,25 @@ void InstallRun::followUp() {
 
 }  // namespace
 
-bool SYS_Install(bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair, bool& bRemove,
-                 bool& bFullUI, bool& bDBFullUI, InstallOutcome* outcome) {
-    InstallOutcome result = InstallOutcome::Failed;
-    try {
-        result = InstallRun(bProgram, bDB, bEmail, bRepair, bRemove, bFullUI, bDBFullUI).run();
-    } catch (const RunEnded& ended) {
-        result = ended.outcome;
-    } catch (const ProcessEnded&) {
-        throw;
-    } catch (...) {
-        // Only the error handler's own message box can fail this far out.
-        result = InstallOutcome::Failed;
-    }
+bool SYS_Install(InstallRequest& request, InstallOutcome* outcome) {
+    // Only the error handler's own message box can fail this far out.
+    const InstallOutcome result = catchOnce(
+        [&] { return InstallRun(request).outcome(); },
+        OnError::swallow().because(
+            "The installation's error box could not be shown; the run failed"),
+        InstallOutcome::Failed);
     if (outcome) *outcome = result;
     return result == InstallOutcome::Succeeded || result == InstallOutcome::Restart;
 }
 
 int exitCodeFor(InstallOutcome outcome) {
     switch (outcome) {
-        case InstallOutcome::Succeeded: return 0;
-        case InstallOutcome::Restart: return 3010;
-        case InstallOutcome::Cancelled: return 1602;
+        case InstallOutcome::Succeeded: return exitcode::Success;
+        case InstallOutcome::Restart: return exitcode::Restart;
+        case InstallOutcome::Cancelled: return exitcode::Cancelled;
         case InstallOutcome::Failed: break;
     }
-    return 1603;
+    return exitcode::Failed;
 }
 
 }  // namespace tsy

@@ -11,10 +11,6 @@ enum class InstallOutcome {
     Failed,     // a missing package, a failed step or a run-time error
 };
 
-// True when no step failed (Succeeded or Restart). When outcome is given it receives why the run ended as it did.
-bool SYS_Install(bool& bProgram, bool& bDB, bool& bEmail, bool& bRepair, bool& bRemove,
-                 bool& bFullUI, bool& bDBFullUI, InstallOutcome* outcome = nullptr);
-
 // One request as start-up and the wizard hand it over.
 struct InstallRequest {
     bool bProgram = false, bDB = false, bEmail = false, bRepair = false, bRemove = false;
@@ -22,10 +18,9 @@ struct InstallRequest {
     bool bFullUI = false, bDBFullUI = false;
 };
 
-inline bool SYS_Install(InstallRequest& r, InstallOutcome* outcome = nullptr) {
-    return SYS_Install(r.bProgram, r.bDB, r.bEmail, r.bRepair, r.bRemove, r.bFullUI, r.bDBFullUI,
-                       outcome);
-}
+// True when no step failed (Succeeded or Restart). When outcome is given it receives why the
+// run ended as it did.
+bool SYS_Install(InstallRequest& request, InstallOutcome* outcome = nullptr);
 
 // Process exit code of a run: 0 success, 3010 success that needs a restart, 1602 cancelled,
 // 1603 failure.

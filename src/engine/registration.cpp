@@ -1,6 +1,7 @@
 #include "engine/registration.h"
 
 #include "platform/os.h"
+#include "platform/runtime_error.h"
 #include "services/system.h"
 #include "services/text.h"
 #include "state/state.h"
@@ -16,11 +17,7 @@ namespace {
 const char* const kRegsvr32 = "regsvr32.exe";
 const char* const kSilentSwitch = "/s ";
 
-// Shell return values that get their own explanation; anything else below 32 is reported
-// with its number.
-constexpr long kFileNotFound = 2;
-constexpr long kPathNotFound = 3;
-constexpr long kNoAssociation = 31;
+constexpr long kFileNotFound = 2;  // what the shell answers for a file that is not there
 constexpr long kFirstSuccess = 32;
 
 std::string componentPath(const char* fileName) { return sys().gsSystemDir + "\\" + fileName; }
@@ -52,6 +49,11 @@ constexpr long kUnregisterWaitMs = 60000;
 
 void unregisterEmailInterface() {
     const SystemState& s = sys();
+    if (s.gsSystemDir.empty()) {
+        logDecision("Outlook Email Interface not unregistered: the Windows system folder is not "
+                    "known");
+        return;
+    }
     // A tester in debug mode wants to see regsvr32's own verdict on the unregistration.
     std::string params = std::string(s.gbDebug ? "" : kSilentSwitch) + "/u " +
                          componentPath(kEmailInterface);
@@ -60,32 +62,39 @@ void unregisterEmailInterface() {
     openRegsvr32(params, s.gsSystemDir, kUnregisterWaitMs);
 }
 
+namespace {
+
+ShellAnswerTexts registrationTexts(Component component, const std::string& target, long r) {
+    const SystemState& s = sys();
+    ShellAnswerTexts texts;
+    texts.fileNotFound = "File Not Found:" + target + s.gsCR +
+                         "Please re-install Tessary Contact Management" + s.gsCR;
+    texts.pathNotFound = "Path not found:" + s.gsSystemDir;
+    texts.noAssociation = "Windows does not have a program associated for: " + target;
+    texts.reopen = s.gsSystemDir;
+    texts.other = (component == Component::CommControl
+                       ? "Sorry, Windows was not able to register a necessary component ("
+                       : "Sorry, Windows was not able to register the Outlook Email Interface (") +
+                  std::to_string(r) + "):" + s.gsCR + target;
+    return texts;
+}
+
+}  // namespace
+
 bool registerComponent(Component component) {
     const SystemState& s = sys();
     const char* fileName = component == Component::CommControl ? kCommControl : kEmailInterface;
-    std::string target = componentPath(fileName);
+    const std::string target = componentPath(fileName);
+    // The components lie in the system folder. Without it there is no path to give regsvr32: a
+    // rootless "\name" would register whatever lies at the root of the current drive, and the
+    // component is as good as missing.
+    const bool located = !s.gsSystemDir.empty();
     // regsvr32's own result box is wanted in debug mode, unless nobody is there to close it.
     std::string params = std::string(s.gbDebug && !s.gbSilent ? "" : kSilentSwitch) + target;
-    long r = openRegsvr32(params, s.gsSystemDir);
+    long r = located ? openRegsvr32(params, s.gsSystemDir) : kFileNotFound;
     if (r >= kFirstSuccess) return true;
 
-    std::string text;
-    if (r == kFileNotFound) {
-        text = "File Not Found:" + target + s.gsCR +
-               "Please re-install Tessary Contact Management" + s.gsCR;
-    } else if (r == kPathNotFound) {
-        text = "Path not found:" + s.gsSystemDir;
-    } else if (r == kNoAssociation) {
-        text = "Windows does not have a program associated for: " + target;
-        SYS_ShellOpen(s.gsSystemDir, "1", "1");
-    } else if (component == Component::CommControl) {
-        text = "Sorry, Windows was not able to register a necessary component (" +
-               std::to_string(r) + "):" + s.gsCR + target;
-    } else {
-        text = "Sorry, Windows was not able to register the Outlook Email Interface (" +
-               std::to_string(r) + "):" + s.gsCR + target;
-    }
-    os().msgBox(text, mb::OkOnly, "");
+    os().msgBox(explainShellAnswer(r, registrationTexts(component, target, r)), mb::OkOnly, "");
     return false;
 }
 
@@ -106,29 +115,25 @@ bool databaseEngineStep(bool bRemove, const std::string& sourceFolder) {
     // found there with the setup's administrator rights.
     long r = kFileNotFound;
     if (SYS_File_FileCheck(kDatabaseEngineInstaller, sourceFolder, false, true))
-        r = SYS_ShellOpen(sourceFolder + (contains(sourceFolder, '/') ? "/" : "\\") +
+        r = SYS_ShellOpen(sourceFolder + separatorOf(sourceFolder) +
                               kDatabaseEngineInstaller,
                           "", sourceFolder);
     if (r >= kFirstSuccess) return true;
 
-    std::string text;
-    if (r == kFileNotFound) {
-        text = std::string("File Not Found:") + kDatabaseEngineInstaller + s.gsCR +
-               "Tessary Contact Management will not run correctly without the ACE Database Engine" +
-               s.gsCR;
-    } else if (r == kPathNotFound) {
-        text = "Path not found:" + sourceFolder;
-    } else if (r == kNoAssociation) {
-        text = std::string("Windows does not have a program associated for: ") +
-               kDatabaseEngineInstaller;
-        SYS_ShellOpen(sourceFolder, "1", "1");
-    } else if (bRemove) {
-        text = "Windows was not able to uninstall the Microsoft ACE Database Engine (" +
-               std::to_string(r) + "):" + s.gsCR;
-    } else {
-        text = "Sorry, Windows was not able to install the Microsoft ACE Database Engine (" +
-               std::to_string(r) + "):" + s.gsCR;
-    }
+    ShellAnswerTexts texts;
+    texts.fileNotFound = std::string("File Not Found:") + kDatabaseEngineInstaller + s.gsCR +
+                         "Tessary Contact Management will not run correctly without the ACE "
+                         "Database Engine" +
+                         s.gsCR;
+    texts.pathNotFound = "Path not found:" + sourceFolder;
+    texts.noAssociation =
+        std::string("Windows does not have a program associated for: ") + kDatabaseEngineInstaller;
+    texts.reopen = sourceFolder;
+    texts.other = (bRemove ? "Windows was not able to uninstall the Microsoft ACE Database Engine ("
+                           : "Sorry, Windows was not able to install the Microsoft ACE Database "
+                             "Engine (") +
+                  std::to_string(r) + "):" + s.gsCR;
+    std::string text = explainShellAnswer(r, texts);
     if (!bRemove) text += s.gsCR + "Please try re-installing the program again" + s.gsCR;
     os().msgBox(text, mb::Critical, "");
     return false;

@@ -65,18 +65,4 @@ Step resumeNext(FunctionRef<void()> statement, const OnError& policy) {
     }
 }
 
-bool resumeNext(FunctionRef<void()> statement, FunctionRef<void(const RuntimeError&)> onError) {
-    try {
-        statement();
-        return true;
-    } catch (...) {
-        onError(asRuntimeError(std::current_exception()));
-        return false;
-    }
-}
-
-bool resumeNext(FunctionRef<void()> statement, std::nullptr_t) {
-    return resumeNext(statement, OnError::swallow()) == Step::Ran;
-}
-
 }  // namespace tsy

@@ -139,8 +139,4 @@ auto catchOnce(Body&& body, const OnError& policy, Fallback&& fallback) -> declt
     else return std::forward<Fallback>(fallback);
 }
 
-// The earlier entry points: a handler of one's own, or nothing (swallow).
-bool resumeNext(FunctionRef<void()> statement, FunctionRef<void(const RuntimeError&)> onError);
-bool resumeNext(FunctionRef<void()> statement, std::nullptr_t);
-
 }  // namespace tsy

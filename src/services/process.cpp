@@ -27,7 +27,11 @@ bool namesMsiexec(const std::string& sCmdLine) {
 }
 
 constexpr std::uint32_t NoWaitLimit = 0xFFFFFFFFu;
+// Shell answers that get their own explanation; anything else below 32 is reported with its
+// number.
 constexpr long kFileNotFound = 2;
+constexpr long kPathNotFound = 3;
+constexpr long kNoAssociation = 31;
 
 }  // namespace
 
@@ -37,25 +41,18 @@ bool SYS_CreateP(std::string& sCmdLine, const std::string& sDir, long lWait,
 
     // Each statement of the routine; a run-time error in one goes to the handler, which either
     // ends the routine with False or (debug mode, Yes) carries on with the next one.
-    bool ended = false;
-    auto onError = [&](const RuntimeError& e) {
-        const SystemState& s = sys();
-        std::string text =
-            handlerText("TSY Install Error - errHdl_SYS_CreateP: ", e) + s.gsCR + s.gsCR;
-        if (s.gbDebug) {
-            if (os().msgBox(text + "Resume Next?", mb::YesNo, "") != mb::AnswerYes) ended = true;
-        } else {
-            os().msgBox(text, mb::OkOnly | mb::Critical, "");
-            ended = true;
-        }
-    };
+    const SystemState& s = sys();
+    const OnError onError =
+        OnError::askInDebug("TSY Install Error - errHdl_SYS_CreateP: ", s.gbDebug)
+            .style(mb::OkOnly | mb::Critical)
+            .detail([&s] { return s.gsCR + s.gsCR; });
 
     std::uint32_t waitMs = NoWaitLimit;
     if (lWait != 0) waitMs = static_cast<std::uint32_t>(lWait);
 
     bool hardened = namesMsiexec(sCmdLine);
     std::string applicationName;
-    resumeNext(
+    const Step found = resumeNext(
         [&] {
             if (hardened) {
                 std::string systemDir = os().systemDirectory();
@@ -63,14 +60,14 @@ bool SYS_CreateP(std::string& sCmdLine, const std::string& sDir, long lWait,
             }
         },
         onError);
-    if (ended) return false;
+    if (found == Step::Stopped) return false;
     // Without the system folder the only way left to start msiexec.exe is the unsafe search.
     if (hardened && applicationName.empty()) return false;
 
     ProcessResult result;
-    resumeNext([&] { result = os().createProcess(applicationName, sCmdLine, sDir, waitMs); },
-               onError);
-    if (ended || !result.created) return false;
+    const Step started = resumeNext(
+        [&] { result = os().createProcess(applicationName, sCmdLine, sDir, waitMs); }, onError);
+    if (started == Step::Stopped || !result.created) return false;
     if (exitCode && result.waited) *exitCode = result.exitCode;
     return true;
 }
@@ -91,6 +88,17 @@ long SYS_ShellOpen(const std::string& sFile, const std::string& sParams, const s
     return os().shellExecute("open", sFile, sParams, sDir, 1);
 }
 
+std::string explainShellAnswer(long answer, const ShellAnswerTexts& texts) {
+    switch (answer) {
+        case kFileNotFound: return texts.fileNotFound;
+        case kPathNotFound: return texts.pathNotFound;
+        case kNoAssociation:
+            SYS_ShellOpen(texts.reopen, "1", "1");
+            return texts.noAssociation;
+        default: return texts.other;
+    }
+}
+
 bool SYS_OpenProgram(std::string& sFile, std::string& sParams) {
     // Only a program that is there is started: the desktop's shell would report a missing one in
     // a box of its own, and the user would not get ours.
@@ -107,27 +115,16 @@ bool SYS_OpenProgram(std::string& sFile, std::string& sParams) {
     if (ret >= 32) return true;
 
     const std::string& cr = sys().gsCR;
-    std::string message;
-    switch (ret) {
-        case 2:
-            message = "Program Not Found: " + sFile + cr +
-                      "Please verify that the path is correct or re-install Tessary Contact "
-                      "Management" +
-                      cr;
-            break;
-        case 3:
-            message = "Path not found:" + sFile;
-            break;
-        case 31:
-            message = "Windows does not have a program associated for: " + sFile;
-            // The shell offers its "Open with" choice on this second request; what it
-            // answers changes nothing here.
-            SYS_ShellOpen(sFile, "1", "1");
-            break;
-        default:
-            message = "Sorry, Windows was not able to open your program: " + std::to_string(ret);
-            break;
-    }
+    ShellAnswerTexts texts;
+    texts.fileNotFound = "Program Not Found: " + sFile + cr +
+                         "Please verify that the path is correct or re-install Tessary Contact "
+                         "Management" +
+                         cr;
+    texts.pathNotFound = "Path not found:" + sFile;
+    texts.noAssociation = "Windows does not have a program associated for: " + sFile;
+    texts.other = "Sorry, Windows was not able to open your program: " + std::to_string(ret);
+    texts.reopen = sFile;
+    const std::string message = explainShellAnswer(ret, texts);
     os().msgBox(message, mb::OkOnly, "");
     return false;
 }

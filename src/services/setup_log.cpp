@@ -4,6 +4,7 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/exit_codes.h"
 #include "platform/runtime_error.h"
 #include "services/text.h"
 
@@ -73,11 +74,11 @@ std::string modeFromName(const std::string& exe) {
 
 std::string exitCodeMeaning(int exitCode) {
     switch (exitCode) {
-    case 0: return "success";
-    case 3010: return "success, Windows must restart to complete it";
-    case 1602: return "cancelled by the user";
-    case 1603: return "failed";
-    case 1639: return "invalid command line";
+    case exitcode::Success: return "success";
+    case exitcode::Restart: return "success, Windows must restart to complete it";
+    case exitcode::Cancelled: return "cancelled by the user";
+    case exitcode::Failed: return "failed";
+    case exitcode::InvalidCommandLine: return "invalid command line";
     default: return "exit code " + std::to_string(exitCode);
     }
 }

@@ -80,6 +80,8 @@ public:
                              int showCommand) override;
     long windowStationFlags() override { return inner_.windowStationFlags(); }
     std::uint32_t processId() override { return inner_.processId(); }
+    // A choice of the run that skips or changes work, with its reason.
+    void note(const std::string& line) override { log("Decision: " + line); }
 
 private:
     void writeHeader(const std::string& appKey);

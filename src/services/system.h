@@ -22,6 +22,16 @@ bool SYS_CreateP(std::string& sCmdLine, const std::string& sDir, long lWait,
 // up to lWait ms.
 long SYS_ShellOpen(const std::string& sFile, const std::string& sParams, const std::string& sDir,
                    long lWait = 0);
+// What a caller says about a shell answer below 32: file not found (2), path not found (3), no
+// program associated (31) and any other answer, each in the caller's own words.
+struct ShellAnswerTexts {
+    std::string fileNotFound, pathNotFound, noAssociation, other;
+    std::string reopen;  // opened once more when no program is associated
+};
+// The explanation of a failed shell answer. Without an associated program the shell is asked
+// once more to open texts.reopen, so that it offers its "Open with" choice; what it answers
+// changes nothing.
+std::string explainShellAnswer(long answer, const ShellAnswerTexts& texts);
 // Opens the installed program through the desktop's shell (with the desktop user's rights);
 // where no desktop shell answers, through the shell open request as above.
 bool SYS_OpenProgram(std::string& sFile, std::string& sParams);

@@ -80,8 +80,8 @@ void engineRun(const std::vector<std::string>& in) {
     f->inputBoxAnswers.assign(in.begin() + 3, in.end());
     for (std::size_t i = 4; i < 8; ++i) f->msgBoxAnswers.push_back(bit(i, 1) ? mb::AnswerYes : mb::AnswerNo);
     f->onCreateProcess = [&](auto&, auto& cmd) { return ProcessResult{true, true, exits[cmd.find("tsy3db") != cmd.npos]}; };
-    bool p = bit(0, 2), d = bit(0, 4), e = bit(0, 8), rep = bit(0, 16), rem = bit(0, 32), ui = false, dbUi = false;
-    const bool ok = SYS_Install(p, d, e, rep, rem, ui, dbUi);
+    InstallRequest r{bit(0, 2), bit(0, 4), bit(0, 8), bit(0, 16), bit(0, 32)};
+    const bool ok = SYS_Install(r);
 
     const bool typedQuote = std::any_of(in.begin() + 1, in.end(), [](auto& t) { return t.find('"') != t.npos; });
     for (const auto& c : f->callsNamed("createProcess")) {

@@ -117,10 +117,10 @@ void play(const Scenario& s) {
         const bool refused = name == "saveSetting" && fake.calls.back().args[2] == s.refused;
         return locked || refused || (name == "systemDirectory" && !s.systemFolder) ? FakeOs::FaultReturn : FakeOs::FaultNone;
     };
-    bool p = hasWord(s.request, "PROGRAM"), d = hasWord(s.request, "DB"), e = hasWord(s.request, "OL"),
-         rep = hasWord(s.request, "REPAIR"), rem = hasWord(s.request, "REMOVE"), ui = false, dbUi = false;
+    InstallRequest r{hasWord(s.request, "PROGRAM"), hasWord(s.request, "DB"), hasWord(s.request, "OL"),
+                     hasWord(s.request, "REPAIR"), hasWord(s.request, "REMOVE")};
     InstallOutcome outcome = InstallOutcome::Succeeded;
-    const bool ok = SYS_Install(p, d, e, rep, rem, ui, dbUi, &outcome);
+    const bool ok = SYS_Install(r, &outcome);
     EXPECT_EQ(ok, outcome == InstallOutcome::Succeeded || outcome == InstallOutcome::Restart);
     EXPECT_EQ(exitCodeFor(outcome), s.exitCode) << s.request;
     EXPECT_EQ(trail(fake, s.kinds), s.trail) << s.request;
@@ -289,9 +289,10 @@ TEST(Engine, ShellAnswers) {
          .trail = {"box Windows Installer could not be started for:\rC:\\Kit\\tsy3p.msi #16",
                    R"(open <sys>\regsvr32.exe /s <sys>\mscomm32.ocx @<sys>)",
                        R"(open <sys>\regsvr32.exe /s <sys>\tsyemail.dll @<sys>)"}},
-        {.systemFolder = false, .systemDir = "", .request = "OL", .exitCode = 1603,
+        {.systemDir = "", .request = "OL", .exitCode = 1603,
          .trail = {"box File Not Found:\\tsyemail.dll\rPlease re-install Tessary Contact Management\r"}},
         {.installed = "PROGRAM", .systemFolder = false, .systemDir = "", .request = "REMOVE PROGRAM", .kinds = "open", .exitCode = 1603},
+        {.installed = "PROGRAM", .systemDir = "", .request = "REMOVE PROGRAM", .kinds = "open"},  // no rootless unregistration
         {.key = "TSYPRO_WS", .winMajor = 5, .request = "PROGRAM", .kinds = "box open", .trail = {install, ace}},
         {.key = "TSYPRO_WS", .winMajor = 5, .boxes = {mb::AnswerNo}, .request = "PROGRAM", .kinds = "box open",
          .trail = {install}},

@@ -22,7 +22,7 @@ struct SilentRun {
 };
 
 // "Setup.exe S PROGRAM DB OL", the database package failing, through the log or without it.
-SilentRun runSilently(FakeOs& fake, bool logged = true, std::uint32_t dbExit = 1603) {
+SilentRun runSilently(FakeOs& fake, bool logged = true, std::uint32_t dbExit = 1603, const char* cmdLine = "S PROGRAM DB OL") {
     fake.onCreateProcess = [dbExit](const std::string&, const std::string& cmd) {
         return ProcessResult{true, true, cmd.find("tsy3db") != std::string::npos ? dbExit : 0u};
     };
@@ -30,7 +30,7 @@ SilentRun runSilently(FakeOs& fake, bool logged = true, std::uint32_t dbExit = 1
     fake.addFile("C:\\Kit\\tsy3p.msi");
     fake.addFile("C:\\Kit\\tsy3db.msi");
     fake.exe = "Setup";
-    fake.cmdLine = "S PROGRAM DB OL";
+    fake.cmdLine = cmdLine;
     fake.folderPaths[csidl::CommonAppData] = "C:\\ProgramData";
     LoggingOs logging(fake, LoggingOs::defaultLogPath(fake), "TSYPRO_3");
     setOs(logged ? static_cast<Os*>(&logging) : &fake);
@@ -67,11 +67,19 @@ TEST(SetupLog, ARunIsToldFromHeaderToResultEachEntryWithItsProcessId) {
               "\"C:\\ProgramData\" /qn" + more + "Program file: " + dir + "\\msiexec.exe" + more +
               "Folder: " + dir + more + "Result: exit code 1603" + entry})
         EXPECT_NE(run.log.find(expected), std::string::npos) << expected << "\n" << run.log;
-    OsScope restart;
+    OsScope restart;  // on Windows 5, which needs no communications control
+    restart.fake.winVersion.major = 5;
     run = runSilently(restart.fake, true, 3010);
     EXPECT_EQ(run.exitCode, 3010);
-    EXPECT_NE(run.log.find(entry + "Result: success, Windows must restart to complete it, exit code 3010\r\n"),
-              std::string::npos) << run.log;
+    for (const std::string& expected : {entry + "Decision: mscomm32.ocx not registered: Windows 5.x does not need it",
+                                        entry + "Decision: Database engine not offered: edition TSYPRO_3 does not use it",
+                                        entry + "Result: success, Windows must restart to complete it, exit code 3010\r\n"})
+        EXPECT_NE(run.log.find(expected), std::string::npos) << expected << "\n" << run.log;
+    OsScope removal;  // nothing installed: nothing to remove, and the log says so
+    run = runSilently(removal.fake, true, 0, "S REMOVE PROGRAM DB");
+    for (const char* package : {"tsy3p.msi", "tsy3db.msi"})
+        EXPECT_NE(run.log.find(entry + "Decision: Removal of " + package + " skipped: Windows Installer does not report it"),
+                  std::string::npos) << run.log;
 }
 
 // A failed write is tried once more with the next entry, losing nothing and repeating nothing that a write cut short
