@@ -1,6 +1,5 @@
 #include "services/setup_log.h"
 
-#include <cstdio>
 #include <iterator>
 #include <vector>
 
@@ -250,8 +249,10 @@ long LoggingOs::desktopShellExecute(const std::string& file, const std::string& 
                                     const std::string& folder, const std::string& operation,
                                     int showCommand) {
     long r = inner_.desktopShellExecute(file, parameters, folder, operation, showCommand);
-    char hr[16];
-    std::snprintf(hr, sizeof hr, "0x%08lX", static_cast<unsigned long>(r) & 0xFFFFFFFFul);
+    // An HRESULT in hexadecimal, as Windows shows it; formatted by hand, because the formatted
+    // output of the C library would add tens of kilobytes to the program.
+    std::string hr = "0x";
+    for (int shift = 28; shift >= 0; shift -= 4) hr += "0123456789ABCDEF"[(static_cast<unsigned long>(r) >> shift) & 0xF];
     log("Desktop shell " + operation + ": " + file + (parameters.empty() ? "" : " " + parameters) +
         "\rFolder: " + folder + "\rReturned: " + hr);
     return r;
