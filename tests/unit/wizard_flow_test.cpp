@@ -68,7 +68,7 @@ const Flow kFlows[] = {
     // The edition without the Outlook interface and the single-user install.
     {"rtf3", "single space enter enter enter", "0 0 7 2 5 x0", "program", "",
      kProgramFolder + "\\TSY3_RTF.exe"},
-    {"rtf3:PD", "configure finish back configure !msgBox finish esc", "6 2 2 6 2 2 2 x1602", "",
+    {"rtf3:PD", "configure ck0 finish back configure !msgBox finish esc", "6 2 2 2 6 2 2 2 x1602", "",
      "Nothing selected to install or update // errHdl_cmdFinish_Click: Injected fault in msgBox (5)"},
     {"rtf3:PD", "repair ck4 ck5 finish remove", "6 4 4 4 4 4", ""},
 };
