@@ -31,8 +31,8 @@ have_cmd bc                         || need+=(bc)
 have_cmd valgrind                   || need+=(valgrind)
 have_cmd clang                      || need+=(clang)
 have_pkg libclang-rt-14-dev         || need+=(libclang-rt-14-dev)
-# ImageMagick may come from elsewhere on the PATH; only the screenshot scripts need it.
-have_cmd convert                    || need+=(imagemagick)
+# ImageMagick's import takes the screenshots (a convert from elsewhere on the PATH is not enough).
+have_cmd import                     || need+=(imagemagick)
 # A Japanese locale: the end-to-end table runs one prefix under code page 932.
 have_pkg locales                    || need+=(locales)
 
