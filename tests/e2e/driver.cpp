@@ -1,7 +1,7 @@
 // In-Wine helper of the end-to-end runner (test_e2e.py). Records are "key US value RS".
 //   folders        the folders the setup derives its paths from ("name=path" lines)
 //   look ITEM...   "{product code}": its install state; "HKxx\key>value": the value ('!': absent)
-//   see TEXT       waits for the wizard to show a control captioned TEXT
+//   see TEXT       waits for the wizard to show a control captioned TEXT (or a text box holding it)
 //   run DIR OUT ANSWERS CLOSEON CMDLINE   see run() below
 // Under another name (planted as msiexec.exe...) it only leaves "<its path>.ran".
 #include <windows.h>
@@ -79,10 +79,22 @@ int buttonId(wchar_t answer, HWND box) {
     return IDOK;
 }
 
+// Selects PATH in a folder browser's tree, as a click on it would, through the browser's own
+// message; the string has to be in the process that owns the dialog.
+void choose(HANDLE process, HWND browser, const std::wstring& path) {
+    const SIZE_T bytes = (path.size() + 1) * sizeof(wchar_t);
+    void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+    DWORD_PTR done = 0;
+    if (remote && WriteProcessMemory(process, remote, path.c_str(), bytes, nullptr))
+        SendMessageTimeoutW(browser, BFFM_SETSELECTIONW, TRUE, (LPARAM)remote, SMTO_BLOCK, 10000, &done);
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+}
+
 // Starts CMDLINE in DIR and answers each message box of another process once (ANSWERS: a letter
 // a box, y/n/o/c, then the default button); each box, once gone, is appended to OUT as a record
 // (title, text); prints "exit=<code>". A box whose text holds CLOSEON gets a WM_CLOSE posted to
-// the wizard window first.
+// the wizard window first. A folder browser (a box with a folder tree) is recorded with its prompt;
+// the answer "fPATH|" selects PATH in it before OK.
 int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wstring closeOn,
         std::wstring cmd) {
     FILE* rec = _wfopen(out, L"ab");
@@ -121,11 +133,17 @@ int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wst
             for (auto& a : answered) seen |= a.first == box;
             std::vector<wchar_t> text(65536, L'\0'), title(1024, L'\0');
             if (seen) continue;
-            GetDlgItemTextW(box, 0xFFFF, text.data(), (int)text.size());  // shown only once filled in
+            const bool browser = FindWindowExW(box, nullptr, L"SysTreeView32", nullptr);
+            GetDlgItemTextW(box, browser ? 0x3742 : 0xFFFF, text.data(), (int)text.size());  // shown only once filled in
             GetWindowTextW(box, title.data(), (int)title.size());
             if (!closeOn.empty() && wcsstr(text.data(), closeOn.c_str())) {
                 PostMessageW(FindWindowW(L"TsyWizardForm", nullptr), WM_CLOSE, 0, 0);
                 closeOn.clear();
+            }
+            if (browser && *answers == L'f') {
+                const wchar_t* end = wcschr(answers, L'|');
+                choose(pi.hProcess, box, std::wstring(answers + 1, end ? end : answers + wcslen(answers)));
+                answers = end ? end : answers + wcslen(answers);  // then the default button, OK
             }
             int id = buttonId(*answers, box);
             answers += *answers ? 1 : 0;
@@ -145,13 +163,15 @@ struct Seek { const wchar_t* text; bool seen; };
 
 BOOL CALLBACK seekControl(HWND c, LPARAM p) {
     wchar_t t[256] = {};
-    GetWindowTextW(c, t, 256);
+    DWORD_PTR n = 0;  // asked of the window itself: the text of another process's edit box too
+    SendMessageTimeoutW(c, WM_GETTEXT, 256, (LPARAM)t, SMTO_BLOCK, 1000, &n);
     auto* s = reinterpret_cast<Seek*>(p);
     s->seen |= IsWindowVisible(c) && !lstrcmpW(t, s->text);
     return TRUE;
 }
 
-// Waits for the wizard to show a control captioned TEXT: the panel a key leads to is up.
+// Waits for the wizard to show a control captioned TEXT: the panel a key leads to is up, or a
+// text box has taken what was chosen.
 void see(const wchar_t* text) {
     Seek seek{text, false};
     for (int i = 0; i < 1200 && !seek.seen; ++i, Sleep(50))

@@ -46,6 +46,7 @@ QUESTION = 'Run as Full Install (no = run as update)?'
 QUOTE_APP, QUOTE_DB = r'C:\Program Files\TSY" /qn TARGETDIR="C:\Elsewhere', r'C:\Data" /qn TARGETDIR="C:\Elsewhere\MainDB' '\\'
 DB_NEW = 'C:\\New\\Chain\\Data\\MainDB\\'
 JA_DB = 'C:\\予定表\\MainDB\\'
+CHOSEN = r'C:\Chosen Folder'
 PKG, DB_PKG = r'{kit}\tsy3p.msi', r'{kit}\tsy3db.msi'
 CONF, FOLDERS, DONE = '= Configuration Options ', '=Install &Program Files:', '= Installation Completed '
 REG = r'HKLM\Software\Morvane Software\Registered' + '\\'
@@ -156,9 +157,13 @@ ROWS = [
          never=['msiexec'], registered={'tsyemail.dll': True}),
     dict(id='remove', seq='wizard', keys=['win', 'alt+v', '= Uninstall Options ', 'alt+d', 'Return', DONE, 'Return'],
          exit=0, states={P: -1, DB: -1}, gone=[r'{app}\tsy3.exe'], registered={'tsyemail.dll': False}),
-    dict(id='network-database-only', seq='wizard',
-         keys=['win', 'alt+n', FOLDERS, 'alt+p', 'Tab', 'space', 'Return', DONE, 'alt+l', 'Return'],
-         exit=0, states={DB: 5, P: -1}, never=['tsy3p.msi']),
+    # The database folder chosen in the real folder browser of its "Browse..." button.
+    dict(id='network-database-only', seq='wizard', do=[('write', {CHOSEN + r'\readme.txt': 'kept\r\n'})],
+         keys=['win', 'alt+n', FOLDERS, 'alt+p', 'Tab', 'space', 'Tab', 'Tab', 'space', '=' + CHOSEN + r'\Tessary Data',
+               'alt+f', DONE, 'alt+l', 'Return'], answers=f'f{CHOSEN}|', titles=['Browse for Folder'],
+         boxes=["Tessary Contact Management 3.3\r\rSelect folder for Database Installation:  (Note: Will create "
+                "'Tessary Data' in the directory you select)"], exit=0, states={DB: 5, P: -1}, never=['tsy3p.msi'],
+         started=[msi('/I', 'tsy3db.msi', CHOSEN, ui=' /qb-')], files=[CHOSEN + r'\Tessary Data\MainDB\Contacts.tdb']),
 ]
 
 
