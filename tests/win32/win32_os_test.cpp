@@ -76,11 +76,15 @@ TEST(Win32Processes, AChildInheritsNoHandle) {
     CloseHandle(readEnd);
 }
 
-BOOL CALLBACK collectChild(HWND child, LPARAM out) {
+RECT rectOf(HWND child) {  // in its parent's client area
     RECT r{};
     GetWindowRect(child, &r);
     MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    reinterpret_cast<std::vector<RECT>*>(out)->push_back(r);
+    return r;
+}
+
+BOOL CALLBACK collectChild(HWND child, LPARAM out) {
+    reinterpret_cast<std::vector<RECT>*>(out)->push_back(rectOf(child));
     return TRUE;
 }
 
@@ -116,4 +120,49 @@ TEST(Win32View, ADpiChangeLaysEveryControlOutAgain) {
     }
     EXPECT_GT(moved, 20);
     ShowWindow(form, SW_HIDE);
+}
+
+// What the input box showed, read while it was up by a timer of the thread that waits on it.
+struct InputBoxSeen {
+    HWND behind;
+    bool behindEnabled = true;
+    RECT prompt{}, edit{}, client{};
+    int lineHeight = 0;
+} seen;
+
+void CALLBACK answerInputBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND box = FindWindowW(L"#32770", L"Interface level");
+    if (!box || !IsWindowVisible(box)) return;
+    KillTimer(nullptr, timer);
+    seen.behindEnabled = IsWindowEnabled(seen.behind);
+    HWND prompt = FindWindowExW(box, nullptr, L"Static", nullptr), edit = FindWindowExW(box, nullptr, L"Edit", nullptr);
+    GetClientRect(box, &seen.client), seen.prompt = rectOf(prompt), seen.edit = rectOf(edit);
+    TEXTMETRICW tm{};
+    HDC dc = GetDC(prompt);
+    SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(prompt, WM_GETFONT, 0, 0)));
+    GetTextMetricsW(dc, &tm), ReleaseDC(prompt, dc);
+    seen.lineHeight = tm.tmHeight;
+    SetWindowTextW(edit, L" /qn typed");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+// The debug prompts' input box, over an active window and over one that is not: the window behind
+// takes no input while it is up, every line of a ten-line prompt shows above the text field, and
+// the answer is what was typed over the default.
+TEST(Win32Dialogs, TheInputBoxIsModalShowsItsWholePromptAndAnswersWhatWasTyped) {
+    std::string prompt = "Interface level (sUI)";
+    for (int i = 1; i < 10; ++i) prompt += "\r/q" + std::string(i, 'b') + "  line " + std::to_string(i);
+    for (int show : {SW_SHOW, SW_SHOWNOACTIVATE}) {
+        seen = InputBoxSeen{CreateWindowW(L"Static", L"behind", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                                          nullptr, nullptr, nullptr)};
+        ShowWindow(seen.behind, show);
+        SetTimer(nullptr, 0, 50, answerInputBox);
+        EXPECT_EQ(Win32Os().inputBox(prompt, "Interface level", " /qb-"), " /qn typed") << show;
+        EXPECT_FALSE(seen.behindEnabled) << show;
+        EXPECT_TRUE(IsWindowEnabled(seen.behind));
+        EXPECT_GE(seen.prompt.bottom - seen.prompt.top, 10 * seen.lineHeight);
+        EXPECT_GE(seen.edit.top, seen.prompt.bottom);
+        EXPECT_LE(seen.edit.bottom, seen.client.bottom);
+        DestroyWindow(seen.behind);
+    }
 }
