@@ -79,17 +79,6 @@ int buttonId(wchar_t answer, HWND box) {
     return IDOK;
 }
 
-// Selects PATH in a folder browser's tree, as a click on it would, through the browser's own
-// message; the string has to be in the process that owns the dialog.
-void choose(HANDLE process, HWND browser, const std::wstring& path) {
-    const SIZE_T bytes = (path.size() + 1) * sizeof(wchar_t);
-    void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
-    DWORD_PTR done = 0;
-    if (remote && WriteProcessMemory(process, remote, path.c_str(), bytes, nullptr))
-        SendMessageTimeoutW(browser, BFFM_SETSELECTIONW, TRUE, (LPARAM)remote, SMTO_BLOCK, 10000, &done);
-    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-}
-
 // Starts CMDLINE in DIR and answers each message box of another process once (ANSWERS: a letter
 // a box, y/n/o/c, then the default button); each box, once gone, is appended to OUT as a record
 // (title, text); prints "exit=<code>". A box whose text holds CLOSEON gets a WM_CLOSE posted to
@@ -140,10 +129,15 @@ int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wst
                 PostMessageW(FindWindowW(L"TsyWizardForm", nullptr), WM_CLOSE, 0, 0);
                 closeOn.clear();
             }
-            if (browser && *answers == L'f') {
-                const wchar_t* end = wcschr(answers, L'|');
-                choose(pi.hProcess, box, std::wstring(answers + 1, end ? end : answers + wcslen(answers)));
-                answers = end ? end : answers + wcslen(answers);  // then the default button, OK
+            if (browser && *answers == L'f') {  // PATH selected in the tree, as a click would, by the
+                const wchar_t* end = wcschr(answers, L'|');  // browser's own message: its string in the setup's memory
+                const SIZE_T bytes = (end - answers) * sizeof(wchar_t);
+                void* remote = VirtualAllocEx(pi.hProcess, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+                WriteProcessMemory(pi.hProcess, remote, std::wstring(answers + 1, end).c_str(), bytes, nullptr);
+                DWORD_PTR done = 0;
+                SendMessageTimeoutW(box, BFFM_SETSELECTIONW, TRUE, (LPARAM)remote, SMTO_BLOCK, 10000, &done);
+                VirtualFreeEx(pi.hProcess, remote, 0, MEM_RELEASE);
+                answers = end;  // '|': the default button, OK
             }
             int id = buttonId(*answers, box);
             answers += *answers ? 1 : 0;
