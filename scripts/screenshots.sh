@@ -115,6 +115,23 @@ if open 'Setup.exe'; then
   shot install-panel0-menu
   wiz_key alt+n
   shot install-panel7-folders
+  # The program row's "Browse..." button: the shell's folder browser, over the wizard.
+  wiz_key alt+p alt+p Tab Tab space
+  browser=
+  for _ in $(seq 1 50); do
+    browser=$(xdotool search --onlyvisible --name '^Browse for Folder$' 2>/dev/null | head -n1)
+    [ -n "$browser" ] && break
+    sleep 0.2
+  done
+  if [ -n "$browser" ] && sleep 1 && import -window root "$OUT/install-panel7-browse.png"; then
+    taken=$((taken + 1))
+    echo "  install-panel7-browse.png"
+    xdotool windowfocus --sync "$browser" key Escape
+    sleep 0.6
+  else
+    missing=$((missing + 1))
+    echo "  MISSING install-panel7-browse.png"
+  fi
   wiz_key alt+b alt+s
   shot install-panel2-configuration
   wiz_key Return
