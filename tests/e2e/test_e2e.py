@@ -81,7 +81,7 @@ ROWS = [
          text={r'{temp}\elsewhere.txt': 'not the log\r\n', r'{temp}\TSY Setup.log': 'not the log\r\n'}),
     dict(id='log-of-another-user', seq='silent', do=[('write', {r'{temp}\TSY Setup.log': 'theirs\r\n'}),
          ('own', r'{temp}\TSY Setup.log', 4242)], cmd='Update.exe s x debug', exit=1639,
-         box_has=['Parameter:x\r'], titles=['TSY Setup 1.6.0'],
+         box_has=['Parameter:x\rSorry this is not a valid'], titles=['TSY Setup 1.6.0'], never=['msiexec'],
          undo=[('rm', r'{temp}\TSY Setup.log')], text={r'{temp}\TSY Setup.log': 'theirs\r\n'}),
     dict(id='cyrillic-folder', seq='silent', do=[('kit', 'C:\\Тест\\Kit')], dir='C:\\Тест\\Kit',
          cmd='Setup.exe S PROGRAM DB', exit=0, states={P: 5, DB: 5}, log=['Program: C:\\Тест\\Kit\\Setup.exe']),
@@ -131,8 +131,6 @@ ROWS = [
          exit=0, states={DB: 5}, text={T + '\\' + now: '3.0 customer file ' + f + '\r\n' for now, f in TWINS.items()},
          log=[f'Rename {T}\\{c}\\{n} -> {T}\\{c}\\rev30_{n} (failed)' for c, n in FIRST],
          files=[T + r'\Reports\Phone List by Company.rpt'], gone=[T + r'\*\rev30_rev30_*']),
-    dict(id='wrong-parameter', seq='refusals', cmd='Update.exe s x debug', exit=1639, box_has=['Parameter:x\rSorry this is not a valid'],
-         titles=['TSY Setup 1.6.0'], never=['msiexec']),
     # "TSY Setup.exe" asks first, and takes its packages from a Package folder (not there: told).
     dict(id='TSY-Setup-No-is-update', seq='refusals', do=[('kit', r'C:\Mode')], dir=r'C:\Mode', answers='n',
          cmd='"TSY Setup.exe" S PROGRAM', exit=1603,

@@ -66,7 +66,6 @@ public:
         for (const Call& c : callsNamed("msgBox")) out.push_back(c.args.at(0));
         return out;
     }
-    void clearCalls() { calls.clear(); }
 
     // ---- scripted answers ----
     std::deque<int> msgBoxAnswers;           // default: Ok for OK boxes, Yes for Yes/No boxes

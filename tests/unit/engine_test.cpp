@@ -195,9 +195,9 @@ TEST(Engine, RequestsAndWhatTheyStart) {
 // the basic interface; Yes ends the run as cancelled, or as failed after a failed package; nothing runs after it.
 TEST(Engine, DebugAnswers) {
     const Scenario rows[] = {
-        {.installed = "PROGRAM DB", .answers = {"", "  ", " /qb", " /qn"}, .request = "DEBUG REPAIR PROGRAM DB",
-         .kinds = "ask run",
-         .trail = {"ask /famus ", "ask /famu ", "ask  /qb /norestart", R"(run /f "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qb)",
+        {.installed = "PROGRAM DB", .answers = {"", "  ", "", " /qn"}, .boxes = {mb::AnswerOk, mb::AnswerNo},
+         .request = "DEBUG REPAIR PROGRAM DB", .kinds = "ask run",
+         .trail = {"ask /famus ", "ask /famu ", "ask  /qb /norestart", R"(run /f "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qb-)",
                    "ask  /qb", R"(run /f "C:\Kit\tsy3db.msi" TARGETDIR="D:\Data" /qn)"}},
         {.installed = "PROGRAM DB", .answers = {"/fa", "/fomus", "/qr", "/passive"}, .request = "DEBUG REPAIR PROGRAM DB",
          .kinds = "run", .trail = {R"(run /fa "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qr)",
@@ -319,6 +319,8 @@ TEST(Engine, TemplatesOfA30Installation) {
     const std::string label = R"(Labels\Address Labels (8160).lbl)",
         labelMoved = R"(move <t>\)" + label + R"( -> <t>\Labels\rev30_Address Labels (8160).lbl)";
     const Lines report = {R"(Reports\Activity by Contact.rpt)"};
+    Lines twins = {label, R"(Labels\rev30_Address Labels (8160).lbl)"};  // the last free name left: the ninth
+    for (char n = '2'; n < '9'; ++n) twins.push_back(std::string(R"(Labels\rev30_()") + n + ") Address Labels (8160).lbl");
     const Lines reportMoved = {R"(move <t>\Reports\Activity by Contact.rpt -> <t>\Reports\rev30_Activity by Contact.rpt)"};
     const Scenario rows[] = {
         {.hidden = R"(D:\Data\Tessary Data\Documents\Templates\Envelopes\h.env)", .ver = "3.0.2",
@@ -340,6 +342,8 @@ TEST(Engine, TemplatesOfA30Installation) {
                    "move <t>/Reports/Phone List by Contact.rpt -> <t>/Reports/rev30_Phone List by Contact.rpt"}},
         {.ver = "3.0", .templates = {label, report[0], R"(Reports\Phone List by Company.rpt)"}, .locked = "Activity",
          .request = "DB", .kinds = "move box", .trail = {labelMoved}},
+        {.ver = "3.0", .templates = twins, .request = "DB", .kinds = "move",
+         .trail = {R"(move <t>\)" + label + R"( -> <t>\Labels\rev30_(9) Address Labels (8160).lbl)"}},
         {.ver = "3.0", .templates = {label, report[0], R"(Reports\Phone List by Company.rpt)"}, .locked = "Activity",
          .request = "DEBUG DB", .kinds = "move box",
          .trail = {labelMoved, "box Unable to rename file:Activity by Contact.rpt",

@@ -159,11 +159,12 @@ TEST(SetupLog, EntriesBeyondTheHeader) {
         OsScope scope;
         scope.fake.addFolder(scope.fake.temp);
         scope.fake.exe = r.exe;
-        scope.fake.msgBoxAnswers = {r.answer};
+        scope.fake.msgBoxAnswers = {r.answer}, scope.fake.inputBoxAnswers = {""};
         scope.fake.fault = [&r](const std::string& n) { return n == "saveSetting" && r.refused ? FakeOs::FaultReturn : FakeOs::FaultNone; };
         LoggingOs logging(scope.fake, LoggingOs::defaultLogPath(scope.fake), r.key);
         logging.saveSetting(r.key, "StartUp", "DBPath", "D:\\Dätä\\MainDB\\");
         logging.msgBox("Grüße\r\nüber\rÅse", mb::OkOnly, "");
+        logging.inputBox("Level:", "", " /qb-");
         logging.logResult(r.code);
         std::ostringstream log;
         log << std::ifstream(scope.fake.hostPath(LoggingOs::defaultLogPath(scope.fake)), std::ios::binary).rdbuf();
@@ -172,6 +173,7 @@ TEST(SetupLog, EntriesBeyondTheHeader) {
              {"Mode: " + std::string(r.mode) + more, "Edition: " + key + " (" + r.edition + ")" + more,
               "  Setting " + key + "\\StartUp\\DBPath = \"D:\\Dätä\\MainDB\\\"" + (r.refused ? " (not written)" : "") + "\r\n",
               "  Message box: Grüße" + more + "über" + more + "Åse" + more + "Answer: " + r.named + "\r\n",
+              "Level:" + more + "Default:  /qb-" + more + "Answer: (empty: Cancel or blank)\r\n",
               "  Result: " + std::string(r.result) + ", exit code " + std::to_string(r.code) + "\r\n"})
             EXPECT_NE(log.str().find(expected), std::string::npos) << expected << "\n" << log.str();
     }

@@ -62,6 +62,7 @@ const Flow kFlows[] = {
     {"pro:U", "network next finish finish", "0 7 2 5 x0", "program+email", "", kTsy3},
     // A second Custom changes no box, so only its own preset, the program alone, remains.
     {"pro:U", "custom back custom next finish", "0 7 0 7 2 5", "program+email"},
+    {"pro:U", "custom back single finish finish", "0 7 0 2 5 x0", "program+db+email", "", kTsy3},
     {"pro:UPD", "remove ck3 finish finish", "6 3 3 5 x0", "program+remove"},
     {"pro:U", "installed network opt2 opt1 next finish finish", "0 0 1 1 1 2 5 x0", "program+email", "", kTsy3},
     {"pro:U", "installedP network next finish finish", "0 0 7 2 5 x0", "program+email", "", kTsy3},

@@ -123,12 +123,7 @@ TEST(Win32View, ADpiChangeLaysEveryControlOutAgain) {
 }
 
 // What the input box showed, read while it was up by a timer of the thread that waits on it.
-struct InputBoxSeen {
-    HWND behind;
-    bool behindEnabled = true;
-    RECT prompt{}, edit{}, client{};
-    int lineHeight = 0;
-} seen;
+struct InputBoxSeen { HWND behind; bool behindEnabled = true; RECT prompt{}, edit{}, client{}; int lineHeight = 0; } seen;
 
 void CALLBACK answerInputBox(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND box = FindWindowW(L"#32770", L"Interface level");
