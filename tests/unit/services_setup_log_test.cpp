@@ -27,8 +27,7 @@ SilentRun runSilently(FakeOs& fake, bool logged = true, std::uint32_t dbExit = 1
         return ProcessResult{true, true, cmd.find("tsy3db") != std::string::npos ? dbExit : 0u};
     };
     fake.addFolder("C:\\Users\\tester\\Temp");
-    fake.addFile("C:\\Kit\\tsy3p.msi");
-    fake.addFile("C:\\Kit\\tsy3db.msi");
+    for (const char* package : {"C:\\Kit\\tsy3p.msi", "C:\\Kit\\tsy3db.msi"}) fake.addFile(package);
     fake.exe = "Setup";
     fake.cmdLine = cmdLine;
     fake.folderPaths[csidl::CommonAppData] = "C:\\ProgramData";
@@ -83,13 +82,9 @@ TEST(SetupLog, ARunIsToldFromHeaderToResultEachEntryWithItsProcessId) {
 }
 
 // A failed write is tried once more with the next entry, losing nothing and repeating nothing that a write cut short
-// had written; two failures in a row
-// give the log up. No state of the log changes what the run does.
+// had written; two failures in a row give the log up. No state of the log changes what the run does.
 TEST(SetupLog, AFailedWriteIsRetriedOnceThenTheLogIsGivenUpAndTheRunNeverChanges) {
-    const SilentRun plain = [] {
-        OsScope scope;
-        return runSilently(scope.fake, false);
-    }();
+    const SilentRun plain = [] { OsScope scope; return runSilently(scope.fake, false); }();
     const struct {
         int failures;  // the first appendFile calls that fail
         FakeOs::Fault how;
@@ -148,7 +143,7 @@ TEST(SetupLog, BoxesNobodyCanAnswerAreLoggedWithTheirDefaultButton) {
 }
 
 // Past the header: a setting written or refused, a message in the user's own letters (its lines indented, the answer
-// named), the mode by every name that starts it, and how the run ended.
+// named), a blank answer, a process not started, still running or ended, the mode by every name, how the run ended.
 TEST(SetupLog, EntriesBeyondTheHeader) {
     struct Row { const char *exe, *key; bool refused; int answer, code; const char *mode, *edition, *named, *result; };
     const Row rows[] = {{"Updater", "TSYLT_3", true, mb::AnswerNo, 1602, "update", "Lite", "No", "cancelled by the user"},
@@ -160,11 +155,14 @@ TEST(SetupLog, EntriesBeyondTheHeader) {
         scope.fake.addFolder(scope.fake.temp);
         scope.fake.exe = r.exe;
         scope.fake.msgBoxAnswers = {r.answer}, scope.fake.inputBoxAnswers = {""};
+        const ProcessResult process{r.code != 1602, r.code != 1639, 7};  // not started, still running after its wait, ended
+        scope.fake.onCreateProcess = [&](auto&, auto&) { return process; };
         scope.fake.fault = [&r](const std::string& n) { return n == "saveSetting" && r.refused ? FakeOs::FaultReturn : FakeOs::FaultNone; };
         LoggingOs logging(scope.fake, LoggingOs::defaultLogPath(scope.fake), r.key);
         logging.saveSetting(r.key, "StartUp", "DBPath", "D:\\Dätä\\MainDB\\");
         logging.msgBox("Grüße\r\nüber\rÅse", mb::OkOnly, "");
         logging.inputBox("Level:", "", " /qb-");
+        logging.createProcess("", "tool.exe /x", "C:\\", 1000);
         logging.logResult(r.code);
         std::ostringstream log;
         log << std::ifstream(scope.fake.hostPath(LoggingOs::defaultLogPath(scope.fake)), std::ios::binary).rdbuf();
@@ -174,6 +172,8 @@ TEST(SetupLog, EntriesBeyondTheHeader) {
               "  Setting " + key + "\\StartUp\\DBPath = \"D:\\Dätä\\MainDB\\\"" + (r.refused ? " (not written)" : "") + "\r\n",
               "  Message box: Grüße" + more + "über" + more + "Åse" + more + "Answer: " + r.named + "\r\n",
               "Level:" + more + "Default:  /qb-" + more + "Answer: (empty: Cancel or blank)\r\n",
+              "tool.exe /x" + more + "Folder: C:\\" + more + "Result: " +
+                  (!process.created ? "not started" : process.waited ? "exit code 7" : "still running after the wait") + "\r\n",
               "  Result: " + std::string(r.result) + ", exit code " + std::to_string(r.code) + "\r\n"})
             EXPECT_NE(log.str().find(expected), std::string::npos) << expected << "\n" << log.str();
     }
