@@ -129,8 +129,9 @@ int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wst
                 PostMessageW(FindWindowW(L"TsyWizardForm", nullptr), WM_CLOSE, 0, 0);
                 closeOn.clear();
             }
-            if (browser && *answers == L'f') {  // PATH selected in the tree, as a click would, by the
-                const wchar_t* end = wcschr(answers, L'|');  // browser's own message: its string in the setup's memory
+            // "fPATH|": PATH selected as a click would, by the browser's own message (its string in the setup's memory)
+            if (browser && *answers == L'f') {
+                const wchar_t* end = wcschr(answers, L'|');
                 const SIZE_T bytes = (end - answers) * sizeof(wchar_t);
                 void* remote = VirtualAllocEx(pi.hProcess, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
                 WriteProcessMemory(pi.hProcess, remote, std::wstring(answers + 1, end).c_str(), bytes, nullptr);
