@@ -14,8 +14,10 @@ file(GLOB TSY_WIN_ADAPTERS CONFIGURE_DEPENDS src/platform/win32/*.cpp src/wizard
 add_library(tsywin STATIC ${TSY_WIN_ADAPTERS})
 # The adapters need only the interface headers, so their tests build apart from the logic.
 target_include_directories(tsywin PUBLIC src)
+# UNICODE: a generic Win32 name compiles to the wide function, so that an ANSI call (which would
+# lose every character outside the system code page) cannot come back unnoticed.
 target_compile_definitions(tsywin PUBLIC WINVER=0x0601 _WIN32_WINNT=0x0601 NOMINMAX
-                                         WIN32_LEAN_AND_MEAN)
+                                         WIN32_LEAN_AND_MEAN UNICODE _UNICODE)
 
 # The program icon is drawn by our own script at build time; the resource script finds it, and
 # the manifest copied beside it, through the include path.

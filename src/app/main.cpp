@@ -98,7 +98,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // A saved folder on a drive without its medium (a card reader, an empty DVD drive) or a
     // mapped drive gone missing must fail the call that touches it, not raise the system's
     // "No Disk" box, which nobody answers in an unattended run. The programs it starts inherit it.
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // The mode a deployment agent started us with (no crash box, say) is kept: ours is added.
+    SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     restrictDllSearch();
     initCommonControls();
     // Single-threaded apartment: the Installer object and the folder browser need it.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,12 @@ namespace tsy {
 namespace {
 
 const char* const kUpdateService = "vezEdeRu.exe";
+
+// Windows Installer's answer while another installation holds it (Windows Update, a deployment).
+constexpr std::uint32_t kInstallerBusy = 1618;
+// A silent run waits this long before each new try of a busy Windows Installer, at most their
+// sum in all; a management tool that reads 1618 afterwards tries again later itself.
+constexpr std::uint32_t kBusyWaitsMs[] = {10000, 20000, 30000};
 const char* const kSettingsSection = "StartUp";
 
 // Unwinds a run that has to stop here; the outcome says why.
@@ -75,6 +82,9 @@ private:
     bool bErr_ = false;
     bool programFailed_ = false;
     bool restart_ = false;  // a Windows Installer run needs a restart (3010) or began one (1641)
+    bool restartBegun_ = false;  // a Windows Installer run began the restart (1641)
+    bool busy_ = false;     // Windows Installer stayed busy with another installation
+    std::size_t busyWaits_ = 0;  // the waits for a busy Windows Installer so far
     int emailForm_ = 0;
 };
 
@@ -140,6 +150,8 @@ InstallOutcome InstallRun::run() {
         });
 
     if (bErr_) return InstallOutcome::Failed;
+    if (busy_) return InstallOutcome::Busy;
+    if (restartBegun_) return InstallOutcome::RestartBegun;
     return restart_ ? InstallOutcome::Restart : InstallOutcome::Succeeded;
 }
 
@@ -187,7 +199,9 @@ void InstallRun::editInterface(std::string& sUI, bool database) {
     });
     // A tester who stops the run after a package step has already failed stops a failed run:
     // calling it cancelled would hide that failure behind exit code 1602.
-    if (answered && !edited) endRun(bErr_ ? InstallOutcome::Failed : InstallOutcome::Cancelled);
+    if (answered && !edited)
+        endRun(bErr_ ? InstallOutcome::Failed
+                     : busy_ ? InstallOutcome::Busy : InstallOutcome::Cancelled);
     if (edited) sUI = *edited;
 }
 
@@ -227,14 +241,27 @@ void InstallRun::refuseQuotes(std::initializer_list<const std::string*> paths) {
 // True when msiexec.exe could be started. A request that could not be started, or that ended
 // with anything but success, is reported here and fails the run, which still goes on with its
 // remaining steps: a package that was never handed to Windows Installer is not installed, and
-// a run that says otherwise would end with exit code 0 over a missing product.
+// a run that says otherwise would end with exit code 0 over a missing product. Where another
+// installation keeps Windows Installer busy, a silent run waits and tries the same command
+// line again; the wizard tells the user at once, rather than wait behind its hidden window.
 bool InstallRun::runMsi(const std::string& commandLine, const std::string& packagePath) {
     bool started = false;
     std::optional<std::uint32_t> exitCode;
-    step([&] {
-        std::string cmd = commandLine;
-        started = SYS_CreateP(cmd, s_.gsSystemDir, 0, &exitCode);
-    });
+    for (;;) {
+        step([&] {
+            std::string cmd = commandLine;
+            started = SYS_CreateP(cmd, s_.gsSystemDir, 0, &exitCode);
+        });
+        if (!started || exitCode != kInstallerBusy || !s_.gbSilent ||
+            busyWaits_ == std::size(kBusyWaitsMs))
+            break;
+        const std::uint32_t waitMs = kBusyWaitsMs[busyWaits_++];
+        logDecision("Windows Installer is busy with another installation (1618): " +
+                    packagePath + " tried again after a wait of " +
+                    std::to_string(waitMs / 1000) + " s (wait " + std::to_string(busyWaits_) +
+                    " of " + std::to_string(std::size(kBusyWaitsMs)) + ")");
+        step([&] { os().sleep(waitMs); });
+    }
     if (!started) {
         bErr_ = true;
         step([&] {
@@ -243,7 +270,18 @@ bool InstallRun::runMsi(const std::string& commandLine, const std::string& packa
         });
         return false;
     }
+    if (exitCode == kInstallerBusy) {
+        busy_ = true;
+        step([&] {
+            os().msgBox("Another installation is in progress, so Windows Installer could not "
+                        "install:" + s_.gsCR + packagePath + s_.gsCR +
+                            "Please wait until it has finished, then run this setup again.",
+                        mb::Critical, "");
+        });
+        return started;
+    }
     if (exitCode && (*exitCode == 3010 || *exitCode == 1641)) restart_ = true;
+    if (exitCode == 1641u) restartBegun_ = true;
     if (exitCode && !engine::msiSucceeded(*exitCode)) {
         bErr_ = true;
         step([&] {
@@ -285,13 +323,13 @@ void InstallRun::programTask() {
     std::string cmd =
         engine::msiCommandLine(sOpt_, path, engine::withTarget(sProps_, s_.gsInstallPath), sUI);
     // The database engine is offered only when the program installer at least ran.
-    const bool failedBefore = bErr_;
+    const bool failedBefore = bErr_ || busy_;
     if (runMsi(cmd, path)) {
         bNeedACE_ = s_.gbAltBuild;
         if (!bNeedACE_)
             logDecision("Database engine not offered: edition " + s_.gsAppKey + " does not use it");
     }
-    programFailed_ = bErr_ && !failedBefore;
+    programFailed_ = (bErr_ || busy_) && !failedBefore;
 }
 
 void InstallRun::databaseTask() {
@@ -371,13 +409,16 @@ bool SYS_Install(InstallRequest& request, InstallOutcome* outcome) {
             "The installation's error box could not be shown; the run failed"),
         InstallOutcome::Failed);
     if (outcome) *outcome = result;
-    return result == InstallOutcome::Succeeded || result == InstallOutcome::Restart;
+    return result == InstallOutcome::Succeeded || result == InstallOutcome::Restart ||
+           result == InstallOutcome::RestartBegun;
 }
 
 int exitCodeFor(InstallOutcome outcome) {
     switch (outcome) {
         case InstallOutcome::Succeeded: return exitcode::Success;
         case InstallOutcome::Restart: return exitcode::Restart;
+        case InstallOutcome::RestartBegun: return exitcode::RestartBegun;
+        case InstallOutcome::Busy: return exitcode::Busy;
         case InstallOutcome::Cancelled: return exitcode::Cancelled;
         case InstallOutcome::Failed: break;
     }

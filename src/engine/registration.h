@@ -1,5 +1,6 @@
 // Registration of the two COM components the main program needs, and the offer of the
-// database-engine prerequisite. All are shell open requests that nobody waits for; only the
+// database-engine prerequisite. All are shell open requests; only the unregistration before a
+// removal is waited for (the setup log tells how that wait ended), and otherwise only the
 // shell's refusal to start them is observed.
 #pragma once
 
@@ -13,7 +14,8 @@ extern const char* const kDatabaseEngineInstaller;  // "AccessDatabaseEngine2010
 
 enum class Component { CommControl, EmailInterface };
 
-// Removal only: waited for (60 s at most); what regsvr32 makes of it is not examined.
+// Removal only: waited for (60 s at most); regsvr32's exit code goes to the log, and changes
+// nothing.
 void unregisterEmailInterface();
 
 // True when the shell started regsvr32; otherwise the user has been told why and the caller

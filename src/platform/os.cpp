@@ -15,4 +15,11 @@ Os& os() {
 
 void setOs(Os* impl) { current = impl; }
 
+bool logFileWritable(const LogFileFacts& file, FunctionRef<bool()> ownerTrusted) {
+    constexpr long kPersistentAcls = 0x00000008;  // FILE_PERSISTENT_ACLS
+    if (file.links != 1 || file.reparsePoint) return false;
+    const bool keepsOwners = file.volumeFlags < 0 || (file.volumeFlags & kPersistentAcls) != 0;
+    return !file.existed || !keepsOwners || ownerTrusted();
+}
+
 }  // namespace tsy

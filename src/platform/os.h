@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/function_ref.h"
+
 namespace tsy {
 
 // Message box styles and answers, numbered as the platform numbers them.
@@ -72,6 +74,15 @@ struct ProcessResult {
     bool created = false;
     bool waited = false;          // the wait ended because the process ended
     std::uint32_t exitCode = 0;   // meaningful only when waited
+};
+
+// What a shell request that is waited for came to: the shell's integer, and whether the process it
+// handed back ended within the wait (then with its exit code), was still running, or was never
+// handed back (the shell gave the request to a program already running).
+struct ShellWaitResult {
+    long answer = 0;
+    bool gotProcess = false;
+    ProcessResult process;  // created = gotProcess
 };
 
 struct FolderPathResult {
@@ -140,8 +151,9 @@ public:
                               const std::string& parameters, const std::string& folder,
                               int showCommand) = 0;
     // ShellExecuteEx with SEE_MASK_NOCLOSEPROCESS, then a wait of up to waitMs on the process
-    // the shell handed back (if any). Returns the shell's integer (hInstApp), as shellExecute.
-    virtual long shellExecuteWait(const std::string& operation, const std::string& file,
+    // the shell handed back (if any). The answer is the shell's integer (hInstApp), as
+    // shellExecute's.
+    virtual ShellWaitResult shellExecuteWait(const std::string& operation, const std::string& file,
                                   const std::string& parameters, const std::string& folder,
                                   int showCommand, std::uint32_t waitMs) = 0;
     // IShellDispatch2::ShellExecute on the desktop shell's own dispatch object (reached through
@@ -153,6 +165,17 @@ public:
     // GetUserObjectInformation(GetProcessWindowStation(), UOI_FLAGS): the station's dwFlags,
     // -1 when the call fails.
     virtual long windowStationFlags() = 0;
+    // GetUserObjectInformation(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME): the desktop
+    // this thread's windows appear on; empty when the call fails.
+    virtual std::string threadDesktopName() = 0;
+    // ProcessIdToSessionId for this process; -1 when the call fails.
+    virtual long sessionId() = 0;
+    // From now on every shell request is made with SEE_MASK_FLAG_NO_UI and
+    // SEE_MASK_NOZONECHECKS: the shell shows no box of its own, and no security prompt for a
+    // downloaded file holds a program the setup starts.
+    virtual void shellWithoutUi() = 0;
+    // Sleep.
+    virtual void sleep(std::uint32_t ms) = 0;
 
     // --- system ------------------------------------------------------------------------
     // SHGetSpecialFolderPathA without creating; empty on failure.
@@ -185,6 +208,22 @@ public:
     // Only the log's decorator keeps it; the adapters and the fake have nothing to do.
     virtual void note(const std::string& line) { (void)line; }
 };
+
+// What the setup log's file check sees of the file it opened to append to.
+struct LogFileFacts {
+    bool existed = false;       // the file was there before this run opened it
+    unsigned long links = 1;    // its names: more than one is a hard link
+    bool reparsePoint = false;  // a symbolic link or junction
+    long volumeFlags = -1;      // GetVolumeInformationByHandleW's flags; -1 when unknown
+};
+// Whether the log may be written into this file. Where anyone may create files (a shared
+// temporary folder) a hard link, a reparse point, or a file planted under the log's name would
+// have a privileged run write where someone else chose: only a plain file with one name is
+// written, and one that was there before only when ownerTrusted() says its owner is this user,
+// the Administrators or SYSTEM. A volume that keeps no owners (FAT32, exFAT, some shares: no
+// FILE_PERSISTENT_ACLS) names no owner to trust, so there the owner is not asked, or the log
+// would be refused after its first entry.
+bool logFileWritable(const LogFileFacts& file, FunctionRef<bool()> ownerTrusted);
 
 // The process-wide accessor. app/ sets the Win32 adapters once; test fixtures set the fake.
 Os& os();

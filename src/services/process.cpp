@@ -84,7 +84,8 @@ long SYS_ShellOpen(const std::string& sFile, const std::string& sParams, const s
     if (!SYS_IsFullPath(sFile)) return kFileNotFound;
     if (lWait > 0)
         return os().shellExecuteWait("open", sFile, sParams, sDir, 1,
-                                     static_cast<std::uint32_t>(lWait));
+                                     static_cast<std::uint32_t>(lWait))
+            .answer;
     return os().shellExecute("open", sFile, sParams, sDir, 1);
 }
 

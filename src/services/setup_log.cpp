@@ -61,7 +61,7 @@ int defaultAnswer(int style) {
     return pick < buttons.size() ? buttons[pick] : buttons[0];
 }
 
-const char* const kNotShown = " (not shown: the window station is not interactive)";
+const char* const kNotShown = " (not shown: nobody can answer on this desktop)";
 
 std::string modeFromName(const std::string& exe) {
     if (iequals(exe, "TSY Setup")) return "asked at start (TSY Setup)";
@@ -75,6 +75,8 @@ std::string exitCodeMeaning(int exitCode) {
     switch (exitCode) {
     case exitcode::Success: return "success";
     case exitcode::Restart: return "success, Windows must restart to complete it";
+    case exitcode::RestartBegun: return "success, Windows Installer began the restart";
+    case exitcode::Busy: return "another installation is in progress, try again later";
     case exitcode::Cancelled: return "cancelled by the user";
     case exitcode::Failed: return "failed";
     case exitcode::InvalidCommandLine: return "invalid command line";
@@ -94,10 +96,16 @@ std::string LoggingOs::defaultLogPath(Os& os) {
 
 LoggingOs::LoggingOs(Os& inner, std::string logPath, const std::string& appKey)
     : inner_(inner), path_(std::move(logPath)), active_(!path_.empty()) {
+    // What cannot be read is taken as a person's desktop: boxes as designed.
     try {
-        // A station whose flags cannot be read is taken as interactive: boxes as designed.
         const long flags = inner_.windowStationFlags();
-        interactive_ = flags < 0 || (flags & kStationVisible) != 0;
+        const std::string desktop = inner_.threadDesktopName();
+        const long session = inner_.sessionId();
+        const WinVersion w = inner_.versionEx();
+        interactive_ = (flags < 0 || (flags & kStationVisible) != 0) &&
+                       (desktop.empty() || iequals(desktop, "Default")) &&
+                       !(session == 0 && w.ok && w.major >= 6);
+        if (!interactive_) inner_.shellWithoutUi();
     } catch (...) {
     }
     if (!active_) return;
@@ -235,13 +243,19 @@ long LoggingOs::shellExecute(const std::string& operation, const std::string& fi
     return r;
 }
 
-long LoggingOs::shellExecuteWait(const std::string& operation, const std::string& file,
-                                 const std::string& parameters, const std::string& folder,
-                                 int showCommand, std::uint32_t waitMs) {
-    long r = inner_.shellExecuteWait(operation, file, parameters, folder, showCommand, waitMs);
+ShellWaitResult LoggingOs::shellExecuteWait(const std::string& operation, const std::string& file,
+                                            const std::string& parameters,
+                                            const std::string& folder, int showCommand,
+                                            std::uint32_t waitMs) {
+    ShellWaitResult r =
+        inner_.shellExecuteWait(operation, file, parameters, folder, showCommand, waitMs);
+    const std::string outcome = !r.gotProcess ? "no process to wait for"
+                                : r.process.waited
+                                    ? "ended with exit code " + std::to_string(r.process.exitCode)
+                                    : "still running after " + std::to_string(waitMs) + " ms";
     log("Shell " + operation + ": " + file + (parameters.empty() ? "" : " " + parameters) +
-        "\rFolder: " + folder + "\rReturned: " + std::to_string(r) +
-        (r >= 32 ? " (started, waited for up to " + std::to_string(waitMs) + " ms)" : " (error)"));
+        "\rFolder: " + folder + "\rReturned: " + std::to_string(r.answer) +
+        (r.answer >= 32 ? " (started: " + outcome + ")" : " (error)"));
     return r;
 }
 

@@ -10,9 +10,12 @@
 // that two runs appending at once can be told apart.
 //
 // Boxes pass through here too, which makes this the one place that knows whether anybody can
-// answer them: in a window station that is not interactive (a deployment tool running the setup
-// as SYSTEM in session 0) a box would wait for ever. There each box is only logged, with the
-// answer its default button gives, and the run goes on.
+// answer them. A deployment tool starts the setup as SYSTEM in session 0, or on a desktop of its
+// own inside the user's window station; a box there would wait for ever. A run is interactive
+// only on a visible window station, on its default desktop, and from Windows 6 on outside
+// session 0 (a locked screen keeps the thread on the default desktop: the user comes back).
+// Elsewhere each box is only logged, with the answer its default button gives, the shell is
+// told to show no box of its own either, and the run goes on.
 #pragma once
 
 #include <string>
@@ -28,6 +31,8 @@ public:
 
     static std::string defaultLogPath(Os& os);  // <temp>\TSY Setup.log, empty when unknown
     bool active() const { return active_; }
+    // False where nobody can answer a box (see above).
+    bool interactive() const { return interactive_; }
     // The result of a run that ends by returning rather than through endProcess.
     void logResult(int exitCode);
 
@@ -72,13 +77,17 @@ public:
     std::size_t appendFile(const std::string& path, const std::string& text) override {
         return inner_.appendFile(path, text);
     }
-    long shellExecuteWait(const std::string& operation, const std::string& file,
-                          const std::string& parameters, const std::string& folder,
-                          int showCommand, std::uint32_t waitMs) override;
+    ShellWaitResult shellExecuteWait(const std::string& operation, const std::string& file,
+                                     const std::string& parameters, const std::string& folder,
+                                     int showCommand, std::uint32_t waitMs) override;
     long desktopShellExecute(const std::string& file, const std::string& parameters,
                              const std::string& folder, const std::string& operation,
                              int showCommand) override;
     long windowStationFlags() override { return inner_.windowStationFlags(); }
+    std::string threadDesktopName() override { return inner_.threadDesktopName(); }
+    long sessionId() override { return inner_.sessionId(); }
+    void shellWithoutUi() override { inner_.shellWithoutUi(); }
+    void sleep(std::uint32_t ms) override { inner_.sleep(ms); }
     std::uint32_t processId() override { return inner_.processId(); }
     // A choice of the run that skips or changes work, with its reason.
     void note(const std::string& line) override { log("Decision: " + line); }

@@ -525,12 +525,13 @@ void FmMain::cmdFinish_Click() {
     mbEmail = request.bEmail;
     mbRepair = request.bRepair;
     mbRemove = request.bRemove;
-    if (outcome != InstallOutcome::Succeeded && outcome != InstallOutcome::Restart) {
-        exitCode_ = exitcode::Failed;
+    // A failed, cancelled or busy run closes the window with its own code (1603, 1602, 1618).
+    exitCode_ = exitCodeFor(outcome);
+    if (outcome != InstallOutcome::Succeeded && outcome != InstallOutcome::Restart &&
+        outcome != InstallOutcome::RestartBegun) {
         Unload(FormCode);
         return;
     }
-    exitCode_ = outcome == InstallOutcome::Restart ? exitcode::Restart : exitcode::Success;
     const int lastIndex = static_cast<int>(miPanels.size()) - 1;
     if (miPanelPos < lastIndex - 1) {
         frWiz(currentPanel()).setVisible(false);

@@ -94,7 +94,7 @@ ROWS = [
     # --- refusals and failures: each row leaves the prefix as it found it ------------------------
     dict(id='hidden-package-unattended', seq='refusals', do=[('hide', PKG, 1)], undo=[('hide', PKG, 0)], answers='!',
          cmd='Setup.exe S PROGRAM DB OL', exit=1603, never=['msiexec'], log=['Message box "TSY Setup": SYS_Install: Unable',
-         'Answer: OK (not shown: the window station is not interactive)'], states={P: -1}),
+         'Answer: OK (not shown: nobody can answer on this desktop)'], states={P: -1}),
     dict(id='truncated-package', seq='refusals', do=[('cut', DB_PKG)], undo=[('uncut', DB_PKG)],
          cmd='Setup.exe S PROGRAM DB', exit=1603, started=[msi('/I', 'tsy3db.msi', '{appdata}')],
          box_has=[failed(DB_PKG)], states={P: 5, DB: -1}),

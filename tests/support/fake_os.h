@@ -85,6 +85,9 @@ public:
     std::function<long(Text file, Text params)> onShellExecute;        // default: 42 (also for shellExecuteWait)
     long desktopShell = 1;             // the desktop shell's HRESULT; S_FALSE: no desktop shell window
     long stationFlags = 1;             // WSF_VISIBLE: an interactive window station
+    std::string desktop = "Default";   // the thread's desktop
+    long session = 1;
+    ProcessResult shellWait{true, true, 0};  // the process a waited-for shell request handed back
     std::size_t appendLimit = std::string::npos;  // the next appendFile writes at most this many bytes
     // Fault injection: asked before every OS call with its name. FaultReturn makes the call fail the way the platform
     // fails (false, empty text, an error code); FaultThrow makes it raise a run-time error.
@@ -225,15 +228,23 @@ public:
             return write(path, content.substr(0, n), std::ios::app) ? n : 0;
         });
     }
-    long shellExecuteWait(Text operation, Text file, Text parameters, Text dir, int showCommand, std::uint32_t waitMs) override {
+    ShellWaitResult shellExecuteWait(Text operation, Text file, Text parameters, Text dir, int showCommand,
+                                     std::uint32_t waitMs) override {
         return call("shellExecuteWait", {operation, file, parameters, dir, std::to_string(showCommand), std::to_string(waitMs)},
-                    0L, [&] { return onShellExecute ? onShellExecute(file, parameters) : 42L; });
+                    ShellWaitResult{}, [&] {
+                        long answer = onShellExecute ? onShellExecute(file, parameters) : 42L;
+                        return ShellWaitResult{answer, answer >= 32 && shellWait.created, shellWait};
+                    });
     }
     long desktopShellExecute(Text file, Text parameters, Text dir, Text operation, int showCommand) override {
         return call("desktopShellExecute", {file, parameters, dir, operation, std::to_string(showCommand)}, 0x80004005L,
                     [&] { return desktopShell; });
     }
     long windowStationFlags() override { return call("windowStationFlags", {}, -1L, [&] { return stationFlags; }); }
+    std::string threadDesktopName() override { return text("threadDesktopName", {}, desktop); }
+    long sessionId() override { return call("sessionId", {}, -1L, [&] { return session; }); }
+    void shellWithoutUi() override { text("shellWithoutUi", {}, ""); }
+    void sleep(std::uint32_t ms) override { text("sleep", {std::to_string(ms)}, ""); }
     std::uint32_t pid = 4242;
     std::uint32_t processId() override { return pid; }
 
@@ -332,6 +343,7 @@ private:
         else if constexpr (std::is_same_v<T, ProcessResult>)
             return v.created ? "exit " + std::to_string(v.exitCode) : "not created";
         else if constexpr (std::is_same_v<T, FolderPathResult>) return v.path;
+        else if constexpr (std::is_same_v<T, ShellWaitResult>) return std::to_string(v.answer);
         else return "";
     }
 

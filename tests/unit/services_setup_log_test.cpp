@@ -134,7 +134,7 @@ TEST(SetupLog, BoxesNobodyCanAnswerAreLoggedWithTheirDefaultButton) {
         EXPECT_EQ(logging.inputBox("Level:", "Debug", " /qb-"), shown ? "typed" : " /qb-");
         std::ostringstream log;
         log << std::ifstream(scope.fake.hostPath(LoggingOs::defaultLogPath(scope.fake)), std::ios::binary).rdbuf();
-        const std::string notShown = " (not shown: the window station is not interactive)\r\n";
+        const std::string notShown = " (not shown: nobody can answer on this desktop)\r\n";
         EXPECT_EQ(log.str().find("Message box \"TSY Setup\": Go on?\r\n        Answer: ") != std::string::npos &&
                       log.str().find("Input box \"Debug\": Level:\r\n        Default:  /qb-\r\n        Answer:  /qb-" + notShown) !=
                           std::string::npos,

@@ -93,7 +93,14 @@ void fitPrompt(HWND dlg, const std::wstring& text) {
     SetWindowPos(edit, nullptr, e.left, e.top + grow, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     RECT w{};
     GetWindowRect(dlg, &w);
-    SetWindowPos(dlg, nullptr, w.left, std::max(0L, w.top - grow / 2), w.right - w.left,
+    // Kept inside the work area of its own monitor, which may lie above or left of the primary
+    // one (negative coordinates).
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    const LONG top = GetMonitorInfoW(MonitorFromWindow(dlg, MONITOR_DEFAULTTONEAREST), &monitor)
+                         ? monitor.rcWork.top
+                         : 0;
+    SetWindowPos(dlg, nullptr, w.left, std::max(top, w.top - grow / 2), w.right - w.left,
                  w.bottom - w.top + grow, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

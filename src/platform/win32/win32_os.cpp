@@ -301,11 +301,23 @@ ProcessResult Win32Os::createProcess(const std::string& applicationName,
 long Win32Os::shellExecute(const std::string& operation, const std::string& file,
                            const std::string& parameters, const std::string& folder,
                            int showCommand) {
-    const std::wstring op = toWide(operation), args = toWide(parameters), dir = toWide(folder);
-    HINSTANCE h = ShellExecuteW(nullptr, op.empty() ? nullptr : op.c_str(), toWide(file).c_str(),
-                                args.empty() ? nullptr : args.c_str(),
-                                dir.empty() ? nullptr : dir.c_str(), showCommand);
-    return static_cast<long>(reinterpret_cast<INT_PTR>(h));
+    const std::wstring op = toWide(operation), f = toWide(file), args = toWide(parameters),
+                       dir = toWide(folder);
+    if (!shellNoUi_)
+        return static_cast<long>(reinterpret_cast<INT_PTR>(
+            ShellExecuteW(nullptr, op.empty() ? nullptr : op.c_str(), f.c_str(),
+                          args.empty() ? nullptr : args.c_str(),
+                          dir.empty() ? nullptr : dir.c_str(), showCommand)));
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = kQuietShell;
+    info.lpVerb = op.empty() ? nullptr : op.c_str();
+    info.lpFile = f.c_str();
+    info.lpParameters = args.empty() ? nullptr : args.c_str();
+    info.lpDirectory = dir.empty() ? nullptr : dir.c_str();
+    info.nShow = showCommand;
+    ShellExecuteExW(&info);
+    return static_cast<long>(reinterpret_cast<INT_PTR>(info.hInstApp));
 }
 
 // ------------------------------------------------------------------------------ system
@@ -458,21 +470,25 @@ bool ownedByUsOrAdministrators(HANDLE file) {
 // user may create files: a hard link or a reparse point named like the log, or a plain file
 // placed there first, would have a privileged run write where that user chose or into a file
 // that user reads and changes. The log is opened without following reparse points and written
-// only when the handle is a plain file with one name, and, when it was there before, one owned
-// by us.
+// only when logFileWritable admits what the handle shows.
 std::size_t Win32Os::appendFile(const std::string& path, const std::string& text) {
     HANDLE h = CreateFileW(toWide(path).c_str(),
                            FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL,
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
-    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    LogFileFacts facts;
+    facts.existed = GetLastError() == ERROR_ALREADY_EXISTS;
     BY_HANDLE_FILE_INFORMATION info{};
-    DWORD written = 0;
-    if (GetFileInformationByHandle(h, &info) && info.nNumberOfLinks == 1 &&
-        !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-        (!existed || ownedByUsOrAdministrators(h)))
-        WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    DWORD volumeFlags = 0, written = 0;
+    if (GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, &volumeFlags, nullptr, 0))
+        facts.volumeFlags = static_cast<long>(volumeFlags);
+    if (GetFileInformationByHandle(h, &info)) {
+        facts.links = info.nNumberOfLinks;
+        facts.reparsePoint = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if (logFileWritable(facts, [h] { return ownedByUsOrAdministrators(h); }))
+            WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    }
     CloseHandle(h);
     return written;
 }

@@ -63,13 +63,20 @@ public:
     std::uint32_t processId() override;
 
     // win32_shell.cpp
-    long shellExecuteWait(const std::string& operation, const std::string& file,
-                          const std::string& parameters, const std::string& folder,
-                          int showCommand, std::uint32_t waitMs) override;
+    ShellWaitResult shellExecuteWait(const std::string& operation, const std::string& file,
+                                     const std::string& parameters, const std::string& folder,
+                                     int showCommand, std::uint32_t waitMs) override;
     long desktopShellExecute(const std::string& file, const std::string& parameters,
                              const std::string& folder, const std::string& operation,
                              int showCommand) override;
     long windowStationFlags() override;
+    std::string threadDesktopName() override;
+    long sessionId() override;
+    void shellWithoutUi() override;
+    void sleep(std::uint32_t ms) override;
+
+    // SEE_MASK_FLAG_NO_UI | SEE_MASK_NOZONECHECKS, once shellWithoutUi() was called.
+    static constexpr ULONG kQuietShell = 0x00000400 | 0x00800000;
 
 private:
     std::string nextAdmitted(bool first);
@@ -78,6 +85,7 @@ private:
     HANDLE find_ = INVALID_HANDLE_VALUE;
     int findMask_ = 0;
     WIN32_FIND_DATAW firstFound_{};
+    bool shellNoUi_ = false;
 };
 
 // The application title every untitled message box and input box shows.

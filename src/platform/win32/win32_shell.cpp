@@ -1,5 +1,5 @@
 // The shell requests beyond ShellExecute: one that hands back the process to wait on, one made
-// by the desktop's own shell, and the flags of the window station the process runs in.
+// by the desktop's own shell, and what tells whether anybody sees the windows of this process.
 #include <exdisp.h>
 #include <servprov.h>
 #include <shellapi.h>
@@ -42,24 +42,30 @@ struct Variant {
 
 }  // namespace
 
-long Win32Os::shellExecuteWait(const std::string& operation, const std::string& file,
-                               const std::string& parameters, const std::string& folder,
-                               int showCommand, std::uint32_t waitMs) {
+ShellWaitResult Win32Os::shellExecuteWait(const std::string& operation, const std::string& file,
+                                          const std::string& parameters, const std::string& folder,
+                                          int showCommand, std::uint32_t waitMs) {
     const std::wstring op = toWide(operation), f = toWide(file), p = toWide(parameters), d = toWide(folder);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | (shellNoUi_ ? kQuietShell : 0);
     info.lpVerb = op.empty() ? nullptr : op.c_str();
     info.lpFile = f.c_str();
     info.lpParameters = p.empty() ? nullptr : p.c_str();
     info.lpDirectory = d.empty() ? nullptr : d.c_str();
     info.nShow = showCommand;
     ShellExecuteExW(&info);
+    ShellWaitResult r;
+    r.answer = static_cast<long>(reinterpret_cast<INT_PTR>(info.hInstApp));
     if (info.hProcess) {
-        WaitForSingleObject(info.hProcess, waitMs);
+        r.gotProcess = r.process.created = true;
+        DWORD code = 0;
+        r.process.waited = WaitForSingleObject(info.hProcess, waitMs) == WAIT_OBJECT_0 &&
+                           GetExitCodeProcess(info.hProcess, &code);
+        r.process.exitCode = code;
         CloseHandle(info.hProcess);
     }
-    return static_cast<long>(reinterpret_cast<INT_PTR>(info.hInstApp));
+    return r;
 }
 
 // The desktop window's view -> its background's automation object -> the shell application
@@ -100,6 +106,24 @@ long Win32Os::desktopShellExecute(const std::string& file, const std::string& pa
     SysFreeString(bFile);
     return hr;
 }
+
+std::string Win32Os::threadDesktopName() {
+    wchar_t name[256] = {};
+    DWORD needed = 0;
+    if (!GetUserObjectInformationW(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, name,
+                                   sizeof name - sizeof name[0], &needed))
+        return "";
+    return toUtf8(name);
+}
+
+long Win32Os::sessionId() {
+    DWORD id = 0;
+    return ProcessIdToSessionId(GetCurrentProcessId(), &id) ? static_cast<long>(id) : -1;
+}
+
+void Win32Os::shellWithoutUi() { shellNoUi_ = true; }
+
+void Win32Os::sleep(std::uint32_t ms) { Sleep(ms); }
 
 long Win32Os::windowStationFlags() {
     USEROBJECTFLAGS flags{};
