@@ -78,11 +78,10 @@ struct ProcessResult {
 
 // What a shell request that is waited for came to: the shell's integer, and whether the process it
 // handed back ended within the wait (then with its exit code), was still running, or was never
-// handed back (the shell gave the request to a program already running).
+// handed back (process.created false: the shell gave the request to a program already running).
 struct ShellWaitResult {
     long answer = 0;
-    bool gotProcess = false;
-    ProcessResult process;  // created = gotProcess
+    ProcessResult process;
 };
 
 struct FolderPathResult {

@@ -249,7 +249,7 @@ ShellWaitResult LoggingOs::shellExecuteWait(const std::string& operation, const 
                                             std::uint32_t waitMs) {
     ShellWaitResult r =
         inner_.shellExecuteWait(operation, file, parameters, folder, showCommand, waitMs);
-    const std::string outcome = !r.gotProcess ? "no process to wait for"
+    const std::string outcome = !r.process.created ? "no process to wait for"
                                 : r.process.waited
                                     ? "ended with exit code " + std::to_string(r.process.exitCode)
                                     : "still running after " + std::to_string(waitMs) + " ms";

@@ -3,13 +3,16 @@
 //   look ITEM...   "{product code}": its install state; "HKxx\key>value": the value ('!': absent)
 //   see TEXT       waits for the wizard to show a control captioned TEXT (or a text box holding it)
 //   run DIR OUT ANSWERS CLOSEON CMDLINE   see run() below
-// Under another name (planted as msiexec.exe...) it only leaves "<its path>.ran".
+// Under another name (planted as msiexec.exe...) it only appends its command line to "<its path>.ran",
+// and ends with the first code in "<its path>.codes" (the last one stays).
 #include <windows.h>
 #include <msi.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -66,7 +69,8 @@ BOOL CALLBACK collectBoxes(HWND h, LPARAM boxes) {
     wchar_t cls[16] = {};
     DWORD pid = 0;
     GetClassNameW(h, cls, 16), GetWindowThreadProcessId(h, &pid);
-    if (pid != GetCurrentProcessId() && IsWindowVisible(h) && !lstrcmpW(cls, L"#32770"))
+    // The style, not IsWindowVisible, which calls a window on another desktop hidden.
+    if (pid != GetCurrentProcessId() && (GetWindowLongW(h, GWL_STYLE) & WS_VISIBLE) && !lstrcmpW(cls, L"#32770"))
         reinterpret_cast<std::vector<HWND>*>(boxes)->push_back(h);
     return TRUE;
 }
@@ -91,13 +95,19 @@ int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wst
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     // '!' first in ANSWERS: the setup runs in a window station of its own that nobody can see or answer, as under a
-    // deployment tool in session 0.
-    std::wstring desktop = L"tsy-unattended\\Default";
+    // deployment tool in session 0; '@': on a desktop of its own in this station, as a remote-management agent starts it.
+    // The boxes of either are looked for there too.
+    std::wstring desktop = *answers == L'!' ? L"tsy-unattended\\Default" : L"WinSta0\\tsy-agent";
+    HDESK elsewhere = nullptr;
     if (*answers == L'!') {
         ++answers;
         HWINSTA mine = GetProcessWindowStation(), hidden = CreateWindowStationW(L"tsy-unattended", 0, GENERIC_ALL, nullptr);
-        if (hidden && SetProcessWindowStation(hidden)) CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        if (hidden && SetProcessWindowStation(hidden)) elsewhere = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
         SetProcessWindowStation(mine);
+        si.lpDesktop = desktop.data();
+    } else if (*answers == L'@') {
+        ++answers;
+        elsewhere = CreateDesktopW(L"tsy-agent", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
         si.lpDesktop = desktop.data();
     }
     // Without an application name the search takes our current folder: make it the setup's.
@@ -117,6 +127,7 @@ int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wst
         if (waited > 600000) TerminateProcess(pi.hProcess, 0xDEAD);
         std::vector<HWND> boxes;
         EnumWindows(collectBoxes, reinterpret_cast<LPARAM>(&boxes));
+        if (elsewhere) EnumDesktopWindows(elsewhere, collectBoxes, reinterpret_cast<LPARAM>(&boxes));
         for (HWND box : boxes) {
             bool seen = false;
             for (auto& a : answered) seen |= a.first == box;
@@ -182,8 +193,17 @@ int main() {
     wchar_t self[MAX_PATH + 8] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     if (lstrcmpiW(wcsrchr(self, L'\\') + 1, L"driver.exe")) {  // planted: it only shows that it ran
-        CloseHandle(CreateFileW(lstrcatW(self, L".ran"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        return 0;
+        const std::wstring me = self;
+        if (FILE* ran = _wfopen((me + L".ran").c_str(), L"ab"))
+            std::fprintf(ran, "%s\n", utf8(GetCommandLineW()).c_str()), std::fclose(ran);
+        char codes[256] = {};
+        FILE* in = _wfopen((me + L".codes").c_str(), L"rb");
+        const size_t n = in ? std::fread(codes, 1, sizeof codes - 1, in) : 0;
+        if (in) std::fclose(in);
+        const char* rest = std::strchr(codes, '\n');
+        if (rest && rest[1] && (in = _wfopen((me + L".codes").c_str(), L"wb")))
+            std::fwrite(rest + 1, 1, n - (rest + 1 - codes), in), std::fclose(in);
+        return std::atoi(codes);
     }
     std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"folders") folders();

@@ -50,6 +50,8 @@ CHOSEN = r'C:\Chosen Folder'
 PKG, DB_PKG = r'{kit}\tsy3p.msi', r'{kit}\tsy3db.msi'
 CONF, FOLDERS, DONE = '= Configuration Options ', '=Install &Program Files:', '= Installation Completed '
 REG = r'HKLM\Software\Morvane Software\Registered' + '\\'
+BUSY = ('Another installation is in progress, so Windows Installer could not install:\r{}\r'
+        'Please wait until it has finished, then run this setup again.')
 
 ROWS = [
     # --- silent runs, one after the other, with programs planted beside the setup ---------------
@@ -88,6 +90,20 @@ ROWS = [
     # A kit at the root of a drive (a CD or a share mapped to a letter): the root keeps its own separator.
     dict(id='install', seq='drive-root', do=[('drive', 'e:')], dir='E:\\', cmd='Setup.exe S PROGRAM DB', exit=0,
          states={P: 5, DB: 5}, log=['Program: E:\\Setup.exe'], started=[msi('/I', 'tsy3p.msi', '{app}').replace('{kit}', 'E:\\')]),
+    # --- as a management tool runs it: on a desktop nobody sees; Windows Installer played by a stand-in whose answers
+    # are scripted, and which writes down every command line it was given
+    dict(id='hidden-desktop', seq='deploy', do=[('hide', PKG, 1)], undo=[('hide', PKG, 0)], answers='@',
+         cmd='Setup.exe S PROGRAM', exit=1603, never=['msiexec'], log=['Message box "TSY Setup": SYS_Install: Unable',
+         'Answer: OK (not shown: nobody can answer on this desktop)']),
+    dict(id='busy-then-free', seq='deploy', do=[('standin', '1618\n0\n')], cmd='Setup.exe S PROGRAM DB', exit=0,
+         ran=[msi('/I', 'tsy3p.msi', '{app}')] * 2 + [msi('/I', 'tsy3db.msi', '{appdata}')],
+         log=['Decision: Windows Installer is busy with another installation (1618): {kit}\\tsy3p.msi tried again after '
+              'a wait of 10 s (wait 1 of 3)']),
+    dict(id='busy-throughout', seq='deploy', do=[('standin', '1618\n')], cmd='Setup.exe S PROGRAM DB', exit=1618,
+         ran=[msi('/I', 'tsy3p.msi', '{app}')] * 4 + [msi('/I', 'tsy3db.msi', '{appdata}')],
+         boxes=[BUSY.format(PKG), BUSY.format(DB_PKG)], log=['after a wait of 30 s (wait 3 of 3)']),
+    dict(id='restart-begun', seq='deploy', do=[('standin', '1641\n')], cmd='Setup.exe S PROGRAM DB', exit=1641),
+    dict(id='restart-needed', seq='deploy', do=[('standin', '0\n3010\n')], cmd='Setup.exe S PROGRAM DB', exit=3010),
     # --- under code page 932, whose characters' second bytes may be '\' (0x5C) or '|' (0x7C) ------
     dict(id='DBPath', seq='japanese', do=[('set', {'DBPath': JA_DB})], cmd='Setup.exe S DB', exit=0, states={DB: 5},
          settings={'DBPath': JA_DB}, started=[msi('/I', 'tsy3db.msi', 'C:\\予定表')], files=['C:\\予定表\\Tessary Data\\MainDB\\Contacts.tdb']),
@@ -214,6 +230,12 @@ def arrange(px, ops):
             u(a[0]).unlink()
         elif op == 'wine':
             px.wine(*a)
+        elif op == 'standin':  # msiexec.exe answering these codes, one a run, the last one repeated
+            exe = px.unix(px.f['win'] + r'\msiexec.exe')
+            shutil.copy(BUILD / 'e2e' / 'driver.exe', exe)
+            exe.with_name(exe.name + '.codes').write_text(a[0])
+            exe.with_name(exe.name + '.ran').unlink(missing_ok=True)
+            px.wine('reg', 'add', r'HKCU\Software\Wine\DllOverrides', '/v', 'msiexec.exe', '/d', 'native', '/f')
         elif op == 'reset':  # what the row installed and saved, taken away for the next row
             for code, state in px.look(P, DB, DBU).items():
                 state == '5' and px.wine('msiexec', '/x', code, '/qn', timeout=300)
@@ -287,7 +309,13 @@ def check(px, row, code, boxes, log):
     # Every msiexec.exe run that failed is told, naming its package and msiexec's own code.
     for cmd, rc in re.findall(r'Process: (msiexec[^\r]*)(?:\r\n +[^\r]*)*?\r\n +Result: exit code (\d+)', log):
         pkg = re.search(r'"([^"]+\.msi)"', cmd).group(1)
-        want(rc in ('0', '3010') or failed(pkg, rc) in texts, f'failure of {pkg} ({rc}) not told')
+        want(rc in ('0', '3010', '1641', '1618') or failed(pkg, rc) in texts, f'failure of {pkg} ({rc}) not told')
+    # The log ends with the code the process ended with (unless the row keeps the log from being written).
+    results = re.findall(r'^\S+ \S+ \[\d+\]  Result: [^\r]*, exit code (\d+)\r$', log, re.M)
+    want(r'{temp}\TSY Setup.log' in row.get('text', {}) or results[-1:] == [code], f'the log ends with {results[-1:]}')
+    if 'ran' in row:
+        ran = px.unix(px.f['win'] + r'\msiexec.exe.ran').read_text('utf-8', 'replace').splitlines()
+        want(ran == [s(r) for r in row['ran']], f'msiexec.exe ran {ran!r}')
     for line in row.get('started', []):
         want(s(line) in started, f'not started: {s(line)!r}')
     # The setup's own log is one witness; Wine's record of every process started is the other.

@@ -233,7 +233,7 @@ public:
         return call("shellExecuteWait", {operation, file, parameters, dir, std::to_string(showCommand), std::to_string(waitMs)},
                     ShellWaitResult{}, [&] {
                         long answer = onShellExecute ? onShellExecute(file, parameters) : 42L;
-                        return ShellWaitResult{answer, answer >= 32 && shellWait.created, shellWait};
+                        return ShellWaitResult{answer, answer >= 32 ? shellWait : ProcessResult{}};
                     });
     }
     long desktopShellExecute(Text file, Text parameters, Text dir, Text operation, int showCommand) override {

@@ -53,7 +53,7 @@ public:
     FakeOs& fake = scope.fake;
     std::unique_ptr<FmMain> form;
     std::vector<std::string> requests;  // "program+db+email", with folders that were changed
-    int engine = 1;                     // 1 succeeds, 0 fails, 2 raises an error, 3 needs a restart
+    int engine = 1;  // 1 succeeds, 0 fails, 2 raises an error, 3 needs a restart, 4 cancelled, 5 busy, 6 restart begun
 
     // start: edition (pro, lite, rtf3), then ':' and U (update mode), P and D (installed).
     FmMain& open(const std::string& start) {
@@ -78,7 +78,9 @@ public:
             if (sys().gsDBPath != kDataFolder) r += " db=" + sys().gsDBPath;
             requests.push_back(r + (form->visible() ? " while shown" : ""));
             if (engine == 2) throw RuntimeError(5, "Invalid procedure call or argument");
-            return engine == 1 ? InstallOutcome::Succeeded : engine == 3 ? InstallOutcome::Restart : InstallOutcome::Failed;
+            using O = InstallOutcome;
+            const O outcomes[] = {O::Failed, O::Succeeded, O::Failed, O::Restart, O::Cancelled, O::Busy, O::RestartBegun};
+            return outcomes[engine];
         };
         form->Show();
         return *form;

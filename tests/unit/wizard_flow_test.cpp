@@ -47,6 +47,10 @@ const Flow kFlows[] = {
     {"pro", "single enter", "0 2 x1603", "program+db+email", "", "", "", 0},
     {"pro", "single finish finish", "0 2 5 x3010", "program+db+email", "", kTsy3, "", 3},
     {"pro", "single enter", "0 2 x1603", "program+db+email", "", "", "", 2},
+    // A tester's "Cancel install?", or another installation holding Windows Installer, closes it with its own code.
+    {"pro", "single enter", "0 2 x1602", "program+db+email", "", "", "", 4},
+    {"pro", "single enter", "0 2 x1618", "program+db+email", "", "", "", 5},
+    {"pro", "single finish finish", "0 2 5 x1641", "program+db+email", "", kTsy3, "", 6},
     // Maintenance, the program installed.
     {"pro:PD", "space space enter enter", "6 4 2 5 x0", "program+email+repair", "", "",
      "Professional 3.3.0 has been repaired."},

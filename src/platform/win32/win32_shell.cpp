@@ -58,7 +58,7 @@ ShellWaitResult Win32Os::shellExecuteWait(const std::string& operation, const st
     ShellWaitResult r;
     r.answer = static_cast<long>(reinterpret_cast<INT_PTR>(info.hInstApp));
     if (info.hProcess) {
-        r.gotProcess = r.process.created = true;
+        r.process.created = true;
         DWORD code = 0;
         r.process.waited = WaitForSingleObject(info.hProcess, waitMs) == WAIT_OBJECT_0 &&
                            GetExitCodeProcess(info.hProcess, &code);
