@@ -301,23 +301,14 @@ ProcessResult Win32Os::createProcess(const std::string& applicationName,
 long Win32Os::shellExecute(const std::string& operation, const std::string& file,
                            const std::string& parameters, const std::string& folder,
                            int showCommand) {
-    const std::wstring op = toWide(operation), f = toWide(file), args = toWide(parameters),
-                       dir = toWide(folder);
-    if (!shellNoUi_)
-        return static_cast<long>(reinterpret_cast<INT_PTR>(
-            ShellExecuteW(nullptr, op.empty() ? nullptr : op.c_str(), f.c_str(),
-                          args.empty() ? nullptr : args.c_str(),
-                          dir.empty() ? nullptr : dir.c_str(), showCommand)));
-    SHELLEXECUTEINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = kQuietShell;
-    info.lpVerb = op.empty() ? nullptr : op.c_str();
-    info.lpFile = f.c_str();
-    info.lpParameters = args.empty() ? nullptr : args.c_str();
-    info.lpDirectory = dir.empty() ? nullptr : dir.c_str();
-    info.nShow = showCommand;
-    ShellExecuteExW(&info);
-    return static_cast<long>(reinterpret_cast<INT_PTR>(info.hInstApp));
+    if (shellNoUi_)
+        return shellExecuteEx(kQuietShell, operation, file, parameters, folder, showCommand,
+                              nullptr);
+    const std::wstring op = toWide(operation), args = toWide(parameters), dir = toWide(folder);
+    HINSTANCE h = ShellExecuteW(nullptr, op.empty() ? nullptr : op.c_str(), toWide(file).c_str(),
+                                args.empty() ? nullptr : args.c_str(),
+                                dir.empty() ? nullptr : dir.c_str(), showCommand);
+    return static_cast<long>(reinterpret_cast<INT_PTR>(h));
 }
 
 // ------------------------------------------------------------------------------ system

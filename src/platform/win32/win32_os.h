@@ -88,6 +88,12 @@ private:
     bool shellNoUi_ = false;
 };
 
+// ShellExecuteExW with this mask; with process given, SEE_MASK_NOCLOSEPROCESS and the process
+// the shell handed back (or nullptr) in *process. Returns the shell's integer (hInstApp).
+long shellExecuteEx(ULONG mask, const std::string& operation, const std::string& file,
+                    const std::string& parameters, const std::string& folder, int showCommand,
+                    HANDLE* process);
+
 // The application title every untitled message box and input box shows.
 extern const char* const kAppTitle;
 

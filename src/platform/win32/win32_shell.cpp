@@ -42,28 +42,37 @@ struct Variant {
 
 }  // namespace
 
-ShellWaitResult Win32Os::shellExecuteWait(const std::string& operation, const std::string& file,
-                                          const std::string& parameters, const std::string& folder,
-                                          int showCommand, std::uint32_t waitMs) {
+long shellExecuteEx(ULONG mask, const std::string& operation, const std::string& file,
+                    const std::string& parameters, const std::string& folder, int showCommand,
+                    HANDLE* process) {
     const std::wstring op = toWide(operation), f = toWide(file), p = toWide(parameters), d = toWide(folder);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | (shellNoUi_ ? kQuietShell : 0);
+    info.fMask = mask | (process ? SEE_MASK_NOCLOSEPROCESS : 0);
     info.lpVerb = op.empty() ? nullptr : op.c_str();
     info.lpFile = f.c_str();
     info.lpParameters = p.empty() ? nullptr : p.c_str();
     info.lpDirectory = d.empty() ? nullptr : d.c_str();
     info.nShow = showCommand;
     ShellExecuteExW(&info);
+    if (process) *process = info.hProcess;
+    return static_cast<long>(reinterpret_cast<INT_PTR>(info.hInstApp));
+}
+
+ShellWaitResult Win32Os::shellExecuteWait(const std::string& operation, const std::string& file,
+                                          const std::string& parameters, const std::string& folder,
+                                          int showCommand, std::uint32_t waitMs) {
+    HANDLE process = nullptr;
     ShellWaitResult r;
-    r.answer = static_cast<long>(reinterpret_cast<INT_PTR>(info.hInstApp));
-    if (info.hProcess) {
+    r.answer = shellExecuteEx(shellNoUi_ ? kQuietShell : 0, operation, file, parameters, folder,
+                              showCommand, &process);
+    if (process) {
         r.process.created = true;
         DWORD code = 0;
-        r.process.waited = WaitForSingleObject(info.hProcess, waitMs) == WAIT_OBJECT_0 &&
-                           GetExitCodeProcess(info.hProcess, &code);
+        r.process.waited = WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0 &&
+                           GetExitCodeProcess(process, &code);
         r.process.exitCode = code;
-        CloseHandle(info.hProcess);
+        CloseHandle(process);
     }
     return r;
 }
