@@ -117,21 +117,28 @@ TEST(SetupLog, AFailedWriteIsRetriedOnceThenTheLogIsGivenUpAndTheRunNeverChanges
 
 // Where nobody can answer (a window station that is not visible) no box is shown: each is logged with its title and
 // the answer of its default button, and the run goes on with it. A station whose flags cannot be read shows them.
+// Only a person at a visible station's default desktop, outside session 0 from Windows 6 on, can answer (a locked
+// screen keeps the thread on the default desktop); elsewhere the shell is told to show no box of its own either.
 TEST(SetupLog, BoxesNobodyCanAnswerAreLoggedWithTheirDefaultButton) {
-    const struct { long flags; int style, answer; } rows[] = {  // AnswerIgnore: shown, the user's answer
+    const struct { long flags; int style, answer; const char* desktop = "Default"; long session = 1, major = 6; } rows[] = {
         {0, mb::OkOnly, mb::AnswerOk}, {0, mb::YesNo | mb::Question, mb::AnswerYes}, {2, mb::YesNo | mb::DefaultButton2, mb::AnswerNo},
         {0, mb::YesNoCancel | 2 * mb::DefaultButton2, mb::AnswerCancel}, {0, mb::OkCancel | 3 * mb::DefaultButton2, mb::AnswerOk},
-        {0, mb::AbortRetryIgnore | mb::DefaultButton2, mb::AnswerRetry}, {1, mb::YesNo, mb::AnswerIgnore}, {-1, 0, mb::AnswerIgnore}};
+        {0, mb::AbortRetryIgnore | mb::DefaultButton2, mb::AnswerRetry}, {1, mb::YesNo, mb::AnswerIgnore}, {-1, 0, mb::AnswerIgnore, ""},
+        {1, mb::YesNo, mb::AnswerYes, "AgentDesktop"}, {1, mb::YesNo, mb::AnswerYes, "Default", 0, 10},
+        {1, mb::YesNo, mb::AnswerYes, "Default", 0, 6}, {1, mb::YesNo, mb::AnswerIgnore, "Default", 0, 5},
+        {1, mb::YesNo, mb::AnswerIgnore, "Default", 3, 10}, {1, mb::YesNo, mb::AnswerIgnore, "", -1, 10}};
     for (const auto& r : rows) {
         OsScope scope;
         scope.fake.addFolder("C:\\Users\\tester\\Temp");
-        scope.fake.stationFlags = r.flags;
+        scope.fake.stationFlags = r.flags, scope.fake.desktop = r.desktop, scope.fake.session = r.session;
+        scope.fake.winVersion.major = r.major;
         scope.fake.msgBoxAnswers = {mb::AnswerIgnore};
         scope.fake.inputBoxAnswers = {"typed"};
         LoggingOs logging(scope.fake, LoggingOs::defaultLogPath(scope.fake), "TSYPRO_3");
         const bool shown = r.answer == mb::AnswerIgnore;
         EXPECT_EQ(logging.msgBox("Go on?", r.style, ""), r.answer) << r.flags << " " << r.style;
         EXPECT_EQ(logging.inputBox("Level:", "Debug", " /qb-"), shown ? "typed" : " /qb-");
+        EXPECT_EQ(scope.fake.callsNamed("shellWithoutUi").size(), shown ? 0u : 1u);
         std::ostringstream log;
         log << std::ifstream(scope.fake.hostPath(LoggingOs::defaultLogPath(scope.fake)), std::ios::binary).rdbuf();
         const std::string notShown = " (not shown: nobody can answer on this desktop)\r\n";
@@ -163,6 +170,8 @@ TEST(SetupLog, EntriesBeyondTheHeader) {
         logging.msgBox("Grüße\r\nüber\rÅse", mb::OkOnly, "");
         logging.inputBox("Level:", "", " /qb-");
         logging.createProcess("", "tool.exe /x", "C:\\", 1000);
+        scope.fake.shellWait = process;  // and the process of a waited shell request
+        logging.shellExecuteWait("open", "C:\\w\\regsvr32.exe", "/u x.dll", "C:\\w", 1, 60000);
         logging.logResult(r.code);
         std::ostringstream log;
         log << std::ifstream(scope.fake.hostPath(LoggingOs::defaultLogPath(scope.fake)), std::ios::binary).rdbuf();
@@ -174,6 +183,9 @@ TEST(SetupLog, EntriesBeyondTheHeader) {
               "Level:" + more + "Default:  /qb-" + more + "Answer: (empty: Cancel or blank)\r\n",
               "tool.exe /x" + more + "Folder: C:\\" + more + "Result: " +
                   (!process.created ? "not started" : process.waited ? "exit code 7" : "still running after the wait") + "\r\n",
+              "Returned: 42 (started: " + std::string(!process.created ? "no process to wait for" : process.waited
+                                                                             ? "ended with exit code 7"
+                                                                             : "still running after 60000 ms") + ")\r\n",
               "  Result: " + std::string(r.result) + ", exit code " + std::to_string(r.code) + "\r\n"})
             EXPECT_NE(log.str().find(expected), std::string::npos) << expected << "\n" << log.str();
     }
