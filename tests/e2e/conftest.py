@@ -128,7 +128,6 @@ class World:
     def close_prefix(self):
         if self.px:
             self.px.end()
-            subprocess.run(['chattr', '-R', '-i', str(self.px.path)], capture_output=True)
             shutil.rmtree(self.px.path, ignore_errors=True)
 
 

@@ -17,7 +17,6 @@ WIZARD = 'Tessary Contact Management (Install|Update) Wizard'
 T = r'{data}\Documents\Templates'
 EDGE = 'C:\\Edge' + '\\folder-abcdefghijklmnopq' * 9 + '\\' + 'x' * 12  # Update.exe fits MAX_PATH, packages not
 LONG = {'AppPath': 'C:\\' + 'a' * 9997, 'DBPath': 'C:\\' + 'd' * 9989 + '\\MainDB\\'}
-CONTROL = {'AppPath': 'C:\\TSY\tTab\x01\x1b\r\nNext', 'DBPath': 'C:\\Data\x07\x08\\MainDB\\'}
 # A 3.0 customer's templates, each holding its own name; every category has a "rev30_" twin of one
 # file already, so that file takes the next free name. Name after the run: the file it must be.
 FIRST = [('Envelopes', 'Business 10.env'), ('Labels', 'Address Labels (8160).lbl'),
@@ -42,9 +41,7 @@ def msi(op, pkg, target, props='ALLUSERS=2  ', ui=' /qn'):
 
 
 CUSTOMER = {r'{data}\MainDB\My Contacts.tdb': 'customer data\r\n'}
-QUESTION = 'Run as Full Install (no = run as update)?'
-QUOTE_APP, QUOTE_DB = r'C:\Program Files\TSY" /qn TARGETDIR="C:\Elsewhere', r'C:\Data" /qn TARGETDIR="C:\Elsewhere\MainDB' '\\'
-DB_NEW = 'C:\\New\\Chain\\Data\\MainDB\\'
+QUOTE_APP = r'C:\Program Files\TSY" /qn TARGETDIR="C:\Elsewhere'
 JA_DB = 'C:\\予定表\\MainDB\\'
 CHOSEN = r'C:\Chosen Folder'
 PKG, DB_PKG = r'{kit}\tsy3p.msi', r'{kit}\tsy3db.msi'
@@ -102,27 +99,8 @@ ROWS = [
          cmd='Setup.exe S PROGRAM DB', exit=1603, never=['msiexec'], states={P: -1, DB: -1}, gone=[r'C:\Elsewhere'],
          boxes=['SYS_Install: A folder or file name cannot contain the quote character ("):\r' + QUOTE_APP + '\r\r'
                 'Nothing was installed from this package. Please choose another folder and run the setup again.\r']),
-    dict(id='quote-in-DBPath', seq='refusals', do=[('set', {'AppPath': '{app}', 'DBPath': QUOTE_DB})],
-         cmd='Setup.exe S PROGRAM DB', exit=1603, started=[msi('/I', 'tsy3p.msi', '{app}')],
-         never=['tsy3db.msi', 'Elsewhere'], box_has=['cannot contain the quote character'],
-         states={DB: -1}, settings={'DBPath': QUOTE_DB}, gone=[r'C:\Elsewhere']),
     dict(id='settings-10000-characters', seq='refusals', do=[('set', LONG)], cmd='Setup.exe S PROGRAM DB',
          exit=1603, boxes=[failed(PKG, 1603), failed(DB_PKG, 1603)], states={P: -1, DB: -1}, settings={'Ver': None}),
-    dict(id='settings-control-characters', seq='refusals', do=[('set', CONTROL)], cmd='Setup.exe S PROGRAM DB',
-         exit=1603, boxes=[failed(PKG, 1603), failed(DB_PKG, 1603)], states={P: -1, DB: -1}, gone=[r'C:\TSY*', r'C:\Data*']),
-    dict(id='wizard-odd-settings-Esc', seq='refusals', do=[('set', {**LONG, 'DBPath': CONTROL['DBPath']})],
-         keys=['win', 'Escape'], exit=1602, never=['msiexec'], states={P: -1, DB: -1}),
-    dict(id='locked-folder', seq='refusals', do=[('lock', r'C:\Locked', 1), ('set', {'AppPath': r'C:\Locked\TSY',
-         'DBPath': 'C:\\Locked\\Data\\MainDB\\'})], undo=[('lock', r'C:\Locked', 0)], cmd='Setup.exe S PROGRAM DB',
-         exit=1603, started=[msi('/I', 'tsy3p.msi', r'C:\Locked\TSY'), msi('/I', 'tsy3db.msi', r'C:\Locked\Data')],
-         box_has=[failed(PKG), failed(DB_PKG)], states={P: -1, DB: -1}, settings={'Ver': None},
-         gone=[r'C:\Locked\TSY', r'C:\Locked\Data'], text={r'C:\Locked\readme.txt': 'kept\r\n'}),
-    dict(id='missing-parents', seq='refusals', do=[('set', {'AppPath': r'C:\New\Chain\TSY', 'DBPath': DB_NEW})],
-         cmd='Setup.exe S PROGRAM DB', exit=0, states={P: 5, DB: 5}, settings={'DBPath': DB_NEW},
-         files=[r'C:\New\Chain\TSY\tsy3.exe', r'C:\New\Chain\Data\Tessary Data\MainDB\Contacts.tdb']),
-    dict(id='no-drive', seq='refusals', do=[('set', {'AppPath': r'Q:\TSY', 'DBPath': 'Q:\\Data\\MainDB\\'})],
-         cmd='Setup.exe S PROGRAM DB', exit=1603, box_has=[failed(PKG), failed(DB_PKG)],
-         states={P: -1, DB: -1}, settings={'Ver': None}),
     dict(id='deep-folder', seq='refusals', do=[('kit', EDGE)], dir='C:\\', cmd=f'"{EDGE}\\Update.exe" S PROGRAM DB',
          exit=1603, boxes=[unable(EDGE + r'\tsy3p_update.msi', 'Update')], log=[f'Program: {EDGE}\\Update.exe'],
          never=['msiexec'], states={P: -1, DBU: -1}, files=[EDGE + r'\tsy3p_update.msi']),
@@ -131,10 +109,6 @@ ROWS = [
          exit=0, states={DB: 5}, text={T + '\\' + now: '3.0 customer file ' + f + '\r\n' for now, f in TWINS.items()},
          log=[f'Rename {T}\\{c}\\{n} -> {T}\\{c}\\rev30_{n} (failed)' for c, n in FIRST],
          files=[T + r'\Reports\Phone List by Company.rpt'], gone=[T + r'\*\rev30_rev30_*']),
-    # "TSY Setup.exe" asks first, and takes its packages from a Package folder (not there: told).
-    dict(id='TSY-Setup-No-is-update', seq='refusals', do=[('kit', r'C:\Mode')], dir=r'C:\Mode', answers='n',
-         cmd='"TSY Setup.exe" S PROGRAM', exit=1603,
-         boxes=[QUESTION, unable(r'C:\Mode\Package\tsy3p_update.msi', 'TSY Setup')]),
     dict(id='wizard-close-message-while-engine-runs', seq='refusals', do=[('cut', DB_PKG)],
          undo=[('uncut', DB_PKG)], keys=['win', 'alt+s', CONF, 'Return'], close_on='could not complete',
          exit=1603, box_has=[failed(DB_PKG)], states={P: 5, DB: -1}, settings={'Ver': '3.3.0'}),
@@ -147,9 +121,6 @@ ROWS = [
          exit=0, states={P: 5, DB: 5}, files=[r'{app}\tsy3.exe'], settings={'EmailForm': '12'},
          started=[msi('/I', 'tsy3p.msi', '{app}', ui=' /qb-'), msi('/I', 'tsy3db.msi', '{appdata}', ui=' /qb-')],
          window='^Tessary Contact Management$', undo=[('wine', 'taskkill', '/im', 'tsy3.exe')]),
-    dict(id='repair', seq='wizard', keys=['win', 'alt+r', '= Repair Options ', 'Return', CONF, 'Return'],
-         exit=1603, started=[msi('/famus', 'tsy3p.msi', '{app}', ' ', ui=' /qb /norestart')], never=['tsy3db.msi'],
-         boxes=[failed(PKG, 1605)], states={P: 5}),
     dict(id='configure', seq='wizard', do=[('wine', 'reg', 'delete', REG + 'tsyemail.dll', '/f')],
          keys=['win', 'alt+c', CONF, 'Return'], exit=0, started=[r'{win}\regsvr32.exe /s {sys}\tsyemail.dll'],
          never=['msiexec'], registered={'tsyemail.dll': True}),
@@ -195,11 +166,6 @@ def arrange(px, ops):
             os.truncate(u(a[0]), os.path.getsize(u(a[0])) // 2)
         elif op == 'uncut':
             os.replace(str(u(a[0])) + '.whole', u(a[0]))
-        elif op == 'lock':  # Wine, like Windows, ignores a folder's read-only flag
-            if a[1]:
-                u(a[0]).mkdir()
-                (u(a[0]) / 'readme.txt').write_bytes(b'kept\r\n')
-            subprocess.run(['chattr', '+i' if a[1] else '-i', str(u(a[0]))], check=True)
         elif op == 'kit':
             u(a[0]).mkdir(parents=True, exist_ok=True)
             for f in (px.drive / 'Kit').iterdir():

@@ -15,6 +15,7 @@
 #include "startup/startup.h"
 #include "state/state.h"
 #include "support/fake_os.h"
+#include "support/product_codes.h"
 
 namespace tsy::test {
 namespace {
@@ -102,8 +103,9 @@ void play(const Scenario& s) {
     for (const std::string& t : s.templates) fake.addFile("D:\\Data\\Tessary Data\\Documents\\Templates\\" + t);
     if (*s.hidden) fake.markHidden(s.hidden);
     fake.settings[FakeOs::settingKey(s.key, "StartUp", "Ver")] = s.ver;
-    fake.productStates[sys().gsProdID] = hasWord(s.installed, "PROGRAM") ? 5 : -1;
-    fake.productStates[sys().gsDBProdID] = hasWord(s.installed, "DB") ? 3 : -1;
+    const bool pro = std::string(s.key).starts_with("TSYPRO");
+    fake.productStates[kProgramCode[pro]] = hasWord(s.installed, "PROGRAM") ? 5 : -1;
+    fake.productStates[kDatabaseCode[pro][s.update]] = hasWord(s.installed, "DB") ? 3 : -1;
     fake.winVersion.major = s.winMajor;
     fake.inputBoxAnswers = s.answers;
     fake.msgBoxAnswers = s.boxes;

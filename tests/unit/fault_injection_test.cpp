@@ -17,6 +17,7 @@
 
 #include "startup/startup.h"
 #include "support/fake_os.h"
+#include "support/product_codes.h"
 #include "wizard/fm_main.h"
 #include "wizard/show.h"
 
@@ -64,7 +65,7 @@ Outcome runOnce(const Scenario& s, std::size_t failAt, FakeOs::Fault how, std::s
     f.specialFolders[csidl::ProgramFiles] = "C:\\Program Files";
     f.settings[FakeOs::settingKey(s.key, "StartUp", "Ver")] = "3.0.7";
     configureEdition(s.key);
-    f.productStates[sys().gsProdID] = s.installed ? 5 : -1;
+    f.productStates[kProgramCode[std::string(s.key).starts_with("TSYPRO")]] = s.installed ? 5 : -1;
     std::size_t count = 0;
     f.fault = [&](const std::string& name) {
         if (++count == failAt) out.faulted = name, out.faultedAt = f.calls.size() - 1;
