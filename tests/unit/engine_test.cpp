@@ -327,7 +327,7 @@ TEST(Engine, TemplatesOfA30Installation) {
     const Scenario rows[] = {
         {.hidden = R"(D:\Data\Tessary Data\Documents\Templates\Envelopes\h.env)", .ver = "3.0.2",
          .templates = {R"(Envelopes\a.env)", R"(Envelopes\B.ENV)", R"(Envelopes\rev30_c.env)", R"(Envelopes\REV30_d.env)",
-                       R"(Envelopes\h.env)", R"(Envelopes\notes.txt)", label, R"(Labels\Other.lbl)", report[0],
+                       R"(Envelopes\h.env)", R"(Envelopes\notes.txt)", R"(Envelopes\Letter.envelope)", label, R"(Labels\Other.lbl)", report[0],
                        R"(Reports\Phone List by Company.rpt)", R"(Reports\Phone List by Contact.rpt)", R"(Reports\Custom.rpt)"},
          .request = "DB", .kinds = "save move run",
          .trail = {kDBPath, R"(move <t>\Envelopes\a.env -> <t>\Envelopes\rev30_a.env)",
