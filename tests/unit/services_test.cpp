@@ -43,42 +43,21 @@ TEST_F(ServicesTest, DirExists) {
     EXPECT_FALSE(SYS_DirExists("C:\\Kit", true));
 }
 
+// As every caller asks: quietly, creating nothing.
 TEST_F(ServicesTest, FileCheck) {
-    const std::string told = "FILE: tsy3p.msi\rPATH: C:\\Kit\\Package\r\rWindows was unable to create this file:\r"
-                             "Please ensure you have permission to write to this drive and that there is available space.\r";
-    const std::tuple<const char*, const char*, bool, bool, bool, std::string, std::string> rows[] = {
-        // file, folder, create, quiet, present, the name the listing is asked for, the message box
-        {"tsy3p.msi", "C:\\Kit", false, true, true, "C:\\Kit\\tsy3p.msi", ""},
-        {"tsy3p.msi", "C:\\Kit\\", false, true, true, "C:\\Kit\\\\tsy3p.msi", ""},
-        {"tsy3p.msi", "C:/Kit", false, true, true, "C:/Kit/tsy3p.msi", ""},
-        {"*.msi", "C:\\Kit", false, true, false, "C:\\Kit\\*.msi", ""},  // a wildcard is not a name
-        {"tsy3p.msi", "C:\\Nowhere", false, false, false, "", ""},
-        {"tsy3p.msi", "C:\\Kit\\Package", false, false, false, "C:\\Kit\\Package\\tsy3p.msi", told + "|16|File Create Error"},
-        {"log.txt", "C:\\Kit\\Logs", true, false, true, "C:\\Kit\\Logs\\log.txt", ""},
+    const std::tuple<const char*, const char*, bool, std::string> rows[] = {  // file, folder, present, the name listed
+        {"tsy3p.msi", "C:\\Kit", true, "C:\\Kit\\tsy3p.msi"}, {"tsy3p.msi", "C:\\Kit\\", true, "C:\\Kit\\\\tsy3p.msi"},
+        {"tsy3p.msi", "C:/Kit", true, "C:/Kit/tsy3p.msi"}, {"*.msi", "C:\\Kit", false, "C:\\Kit\\*.msi"},  // a wildcard is no name
+        {"tsy3p.msi", "C:\\Nowhere", false, ""}, {"tsy3p.msi", "C:\\Kit\\Package", false, "C:\\Kit\\Package\\tsy3p.msi"},
     };
-    for (const auto& [file, folder, create, quiet, present, asked, message] : rows) {
+    for (const auto& [file, folder, present, asked] : rows) {
         fake.calls.clear();
-        EXPECT_EQ(SYS_File_FileCheck(file, folder, create, quiet), present) << file << " in " << folder;
-        std::string listed, shown;
-        for (const Call& c : fake.calls) {
+        EXPECT_EQ(SYS_File_FileCheck(file, folder, false, true), present) << file << " in " << folder;
+        std::string listed;
+        for (const Call& c : fake.calls)
             if (c.name == "dirFirst" && c.args[1] == "0" && listed.empty()) listed = c.args[0];
-            if (c.name == "msgBox") shown = c.args[0] + "|" + c.args[1] + "|" + c.args[2];
-        }
         EXPECT_EQ(listed, asked);
-        EXPECT_EQ(shown, message);
-    }
-}
-
-// Its error handler speaks only in debug mode and only when not quiet; the check goes on.
-TEST_F(ServicesTest, FileCheckErrors) {
-    fake.fault = [](const std::string& n) { return n == "createEmptyFile" ? FakeOs::FaultThrow : FakeOs::FaultNone; };
-    const std::tuple<bool, bool, std::size_t> rows[] = {{false, false, 1}, {true, false, 2}, {true, true, 0}};
-    for (const auto& [debug, quiet, boxes] : rows) {
-        fake.calls.clear();
-        sys().gbDebug = debug;
-        EXPECT_FALSE(SYS_File_FileCheck("x.txt", "C:\\Kit", true, quiet));
-        EXPECT_EQ(fake.messages().size(), boxes);
-        EXPECT_EQ(boxes && fake.messages()[0].starts_with("errHdl_SYS_File_FileCheck: Injected fault"), boxes == 2) << debug;
+        EXPECT_TRUE(fake.messages().empty());
     }
 }
 
