@@ -29,20 +29,6 @@ struct ServicesTest : ::testing::Test {
     }
 };
 
-TEST_F(ServicesTest, DirExists) {
-    const std::tuple<const char*, bool, bool> rows[] = {  // path, create, there afterwards
-        {"c:\\KIT\\package", false, true}, {"C:\\Kit\\tsy3p.msi", false, true}, {"C:\\Kit\\hidden.msi", false, true},
-        {"C:\\Kit\\New", false, false},    {"C:\\Kit\\New", true, true},        {"C:\\Kit\\A\\B", true, false},
-        {"", true, false},
-    };
-    for (const auto& [path, create, there] : rows) {
-        EXPECT_EQ(SYS_DirExists(path, create), there) << path << create;
-        EXPECT_EQ(fake.exists(path), there) << path;
-    }
-    fake.fault = [](const std::string&) { return FakeOs::FaultThrow; };
-    EXPECT_FALSE(SYS_DirExists("C:\\Kit", true));
-}
-
 // As every caller asks: quietly, creating nothing.
 TEST_F(ServicesTest, FileCheck) {
     const std::tuple<const char*, const char*, bool, std::string> rows[] = {  // file, folder, present, the name listed
