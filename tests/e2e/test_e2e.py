@@ -89,6 +89,8 @@ ROWS = [
     dict(id='DBPath', seq='japanese', do=[('set', {'DBPath': JA_DB})], cmd='Setup.exe S DB', exit=0, states={DB: 5},
          settings={'DBPath': JA_DB}, started=[msi('/I', 'tsy3db.msi', 'C:\\予定表')], files=['C:\\予定表\\Tessary Data\\MainDB\\Contacts.tdb']),
     # --- refusals and failures: each row leaves the prefix as it found it ------------------------
+    # Nobody can answer in that station: a box shown there would hold the run until the driver's limit, so the
+    # exit code in time witnesses that none was shown; the log tells the answer taken.
     dict(id='hidden-package-unattended', seq='refusals', do=[('hide', PKG, 1)], undo=[('hide', PKG, 0)], answers='!',
          cmd='Setup.exe S PROGRAM DB OL', exit=1603, never=['msiexec'], log=['Message box "TSY Setup": SYS_Install: Unable',
          'Answer: OK (not shown: the window station is not interactive)'], states={P: -1}),

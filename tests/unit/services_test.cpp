@@ -1,5 +1,4 @@
-// The system services: whether something is on disk (a path of any kind, a folder made when asked, a named file in a
-// folder as the package check asks), paths taken apart as text, and starting programs and opening the installed one.
+// The system services: a named file in a folder as the package check asks, starting msiexec.exe, opening the program.
 #include <gtest/gtest.h>
 
 #include "services/system.h"
