@@ -40,7 +40,6 @@ def msi(op, pkg, target, props='ALLUSERS=2  ', ui=' /qn'):
 
 
 CUSTOMER = {r'{data}\MainDB\My Contacts.tdb': 'customer data\r\n'}
-QUOTE_APP = r'C:\Program Files\TSY" /qn TARGETDIR="C:\Elsewhere'
 JA_DB = 'C:\\予定表\\MainDB\\'
 CHOSEN = r'C:\Chosen Folder'
 PKG, DB_PKG = r'{kit}\tsy3p.msi', r'{kit}\tsy3db.msi'
@@ -97,9 +96,6 @@ ROWS = [
     dict(id='truncated-package', seq='refusals', do=[('cut', DB_PKG)], undo=[('uncut', DB_PKG)],
          cmd='Setup.exe S PROGRAM DB', exit=1603, started=[msi('/I', 'tsy3db.msi', '{appdata}')],
          boxes=[failed(DB_PKG)], states={P: 5, DB: -1}),
-    dict(id='quote-in-AppPath', seq='refusals', do=[('set', {'AppPath': QUOTE_APP, 'DBPath': r'{data}\MainDB' + '\\'})],
-         cmd='Setup.exe S PROGRAM DB', exit=1603, never=['msiexec'], states={P: -1, DB: -1}, gone=[r'C:\Elsewhere'],
-         boxes=['cannot contain the quote character ("):\r' + QUOTE_APP + '\r']),
     dict(id='settings-10000-characters', seq='refusals', do=[('set', LONG)], cmd='Setup.exe S PROGRAM DB',
          exit=1603, boxes=[failed(PKG, 1603), failed(DB_PKG, 1603)], states={P: -1, DB: -1}, settings={'Ver': None}),
     dict(id='deep-folder', seq='refusals', do=[('kit', EDGE)], dir='C:\\', cmd=f'"{EDGE}\\Update.exe" S PROGRAM DB',
