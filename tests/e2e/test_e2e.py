@@ -259,7 +259,7 @@ def check(px, row, code, boxes, log, service_at):
         pkg = re.search(r'"([^"]+\.msi)"', cmd).group(1)
         want(rc in ('0', '3010') or failed(pkg, rc) in texts, f'failure of {pkg} ({rc}) not told')
     # The setup's own log is one witness; Wine's record of every process started is the other.
-    traced = [t.replace('\\"', '').replace('"', '') for t in px.traced()]  # quotes dropped, escaped or not
+    traced = [t.replace('"', '') for t in px.traced()]
     want(traced, 'no process start traced')
     for line in row.get('started', []):
         want(s(line) in started, f'not started: {s(line)!r}')
