@@ -112,7 +112,7 @@ ROWS = [
     # --- the wizard by keyboard: install menu, then maintenance -----------------------------------
     # Network Install: the folders panel; the program box ticked twice keeps the focus, Tab selects its text.
     dict(id='bad-folder', seq='wizard', keys=['win', 'alt+n', FOLDERS, 'alt+p', 'alt+p', 'Tab', 'type:C:\\Bad|Name',
-         'Return', 'box 1', 'Return', 'box 2', 'Escape'], exit=1602, boxes=['not allowed in Windows Folder Names'] * 2,
+         'Return', 'box 1', 'Return', 'box 2', 'Escape'], close_on='not allowed', exit=1602, boxes=['not allowed in Windows Folder Names'] * 2,
          never=['msiexec'], states={P: -1, DB: -1}),
     dict(id='single-user', seq='wizard', keys=['win', 'alt+s', CONF, 'Return', 'hidden', DONE, 'Return'],
          exit=0, states={P: 5, DB: 5}, files=[r'{app}\tsy3.exe'], settings={'EmailForm': '12'},
@@ -127,10 +127,15 @@ ROWS = [
     # The database folder chosen in the real folder browser of its "Browse..." button.
     dict(id='network-database-only', seq='wizard', do=[('write', {CHOSEN + r'\readme.txt': 'kept\r\n'})],
          keys=['win', 'alt+n', FOLDERS, 'alt+p', 'Tab', 'space', 'Tab', 'Tab', 'space', '=' + CHOSEN + r'\Tessary Data',
-               'alt+f', DONE, 'alt+l', 'Return'], answers=f'f{CHOSEN}|', titles=['Browse for Folder'],
+               'alt+f', DONE, 'alt+l', 'Return'], answers=f'f{CHOSEN}|', close_on='Select folder', titles=['Browse for Folder'],
          boxes=["Tessary Contact Management 3.3\r\rSelect folder for Database Installation:  (Note: Will create "
                 "'Tessary Data' in the directory you select)"], exit=0, states={DB: 5, P: -1}, never=['tsy3p.msi'],
          started=[msi('/I', 'tsy3db.msi', CHOSEN, ui=' /qb-')], files=[CHOSEN + r'\Tessary Data\MainDB\Contacts.tdb']),
+    # Custom by the keyboard alone, both folders (new, below an existing one) typed over the proposed ones.
+    dict(id='custom-typed-folders', seq='keyboard', keys=['win', 'alt+c', FOLDERS, 'alt+p', 'alt+p', 'Tab', r'type:C:\TypedApp',
+         'Tab', 'Tab', 'Tab', r'type:C:\TypedData', 'Return', CONF, 'Return', DONE, 'alt+l', 'Return'], exit=0,
+         states={P: 5, DB: 5}, settings={'DBPath': 'C:\\TypedData\\MainDB\\'}, files=[r'C:\TypedApp\tsy3.exe'],
+         started=[msi('/I', 'tsy3p.msi', r'C:\TypedApp', ui=' /qb-'), msi('/I', 'tsy3db.msi', r'C:\TypedData', ui=' /qb-')]),
 ]
 
 
