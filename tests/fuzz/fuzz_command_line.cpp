@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(silent || started("createProcess", "") == 0, "only a silent run starts anything");
         check(started("createProcess", "tsy3p.msi") == (silent && !remove), "the program package as asked");
         check(started("createProcess", "tsy3db.msi") == (silent && !remove && words.count("DB")), "the database as asked");
-        check(started("shellExecute", "tsyemail.dll") ==
+        check(started("shellExecute", "tsyemail.dll") + started("shellExecuteWait", "tsyemail.dll") ==
                   (silent && (remove || words.count("OL"))), "e-mail interface");
     }
     resetWizard();
