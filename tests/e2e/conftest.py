@@ -62,7 +62,8 @@ class Prefix:
                                     env=dict(self.env, WINEDEBUG='-all,+process'), stdout=out, stderr=trace)
 
     def traced(self):  # every process the run started, as Wine saw it
-        text = (self.path / 'trace').read_text('utf-8', 'replace').replace('\\\\', '\\')
+        text = (self.path / 'trace').read_text('utf-8', 'replace')  # \\ for \, \XXXX for any other letter
+        text = re.sub(r'\\(\\|[0-9a-f]{4}|.)', lambda m: chr(int(m[1], 16)) if len(m[1]) == 4 else m[1], text)
         return re.findall(r':CreateProcessInternalW app (.*)', text)
 
     def boxes(self):
@@ -128,7 +129,6 @@ class World:
     def close_prefix(self):
         if self.px:
             self.px.end()
-            subprocess.run(['chattr', '-R', '-i', str(self.px.path)], capture_output=True)
             shutil.rmtree(self.px.path, ignore_errors=True)
 
 

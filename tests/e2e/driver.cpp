@@ -53,12 +53,15 @@ void look(const std::wstring& item) {
     // own view of the registry.
     for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
         HKEY h, root = item.rfind(L"HKCU\\", 0) == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-        DWORD size = 0;
+        DWORD size = 0, type = 0;
         if (found || RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &h) != 0) continue;
         if ((found = RegQueryValueExW(h, name.c_str(), nullptr, nullptr, nullptr, &size) == 0)) {
             value.resize(size / 2 + 1);
-            RegQueryValueExW(h, name.c_str(), nullptr, nullptr, (BYTE*)value.data(), &size);
+            RegQueryValueExW(h, name.c_str(), nullptr, &type, (BYTE*)value.data(), &size);
             value.resize(wcsnlen(value.c_str(), size / 2));
+            // A setting as another program reads it: text (REG_SZ) of its length and one terminating NUL, no more.
+            if (root == HKEY_CURRENT_USER && (type != REG_SZ || size != 2 * value.size() + 2))
+                value = L"?type " + std::to_wstring(type) + L", " + std::to_wstring(size) + L" bytes: " + value;
         }
         RegCloseKey(h);
     }

@@ -15,6 +15,7 @@
 #include "startup/startup.h"
 #include "state/state.h"
 #include "support/fake_os.h"
+#include "support/product_codes.h"
 
 namespace tsy::test {
 namespace {
@@ -24,6 +25,7 @@ using Lines = std::vector<std::string>;
 bool hasWord(const std::string& words, const std::string& w) { return (" " + words + " ").find(" " + w + " ") != words.npos; }
 
 struct Scenario {
+    const char* name = "";
     const char* key = "TSYPRO_3";
     bool update = false;
     const char* installed = "";  // packages Windows Installer reports, in the request's words
@@ -87,6 +89,7 @@ Lines trail(const FakeOs& fake, const std::string& kinds) {
 }
 
 void play(const Scenario& s) {
+    SCOPED_TRACE(s.name);
     OsScope scope;
     FakeOs& fake = scope.fake;
     sys().gbUpdate = s.update;
@@ -102,8 +105,9 @@ void play(const Scenario& s) {
     for (const std::string& t : s.templates) fake.addFile("D:\\Data\\Tessary Data\\Documents\\Templates\\" + t);
     if (*s.hidden) fake.markHidden(s.hidden);
     fake.settings[FakeOs::settingKey(s.key, "StartUp", "Ver")] = s.ver;
-    fake.productStates[sys().gsProdID] = hasWord(s.installed, "PROGRAM") ? 5 : -1;
-    fake.productStates[sys().gsDBProdID] = hasWord(s.installed, "DB") ? 3 : -1;
+    const bool pro = std::string(s.key).starts_with("TSYPRO");
+    fake.productStates[kProgramCode[pro]] = hasWord(s.installed, "PROGRAM") ? 5 : -1;
+    fake.productStates[kDatabaseCode[pro][s.update]] = hasWord(s.installed, "DB") ? 3 : -1;
     fake.winVersion.major = s.winMajor;
     fake.inputBoxAnswers = s.answers;
     fake.msgBoxAnswers = s.boxes;
@@ -122,8 +126,8 @@ void play(const Scenario& s) {
     InstallOutcome outcome = InstallOutcome::Succeeded;
     const bool ok = SYS_Install(r, &outcome);
     EXPECT_EQ(ok, s.exitCode == 0 || s.exitCode == 3010 || s.exitCode == 1641);
-    EXPECT_EQ(exitCodeFor(outcome), s.exitCode) << s.request;
-    EXPECT_EQ(trail(fake, s.kinds), s.trail) << s.request;
+    EXPECT_EQ(exitCodeFor(outcome), s.exitCode);
+    EXPECT_EQ(trail(fake, s.kinds), s.trail);
 }
 
 const std::string kComm = R"(open <win>\regsvr32.exe /s <sys>\mscomm32.ocx @<sys>)", kSaved = "save EmailForm=13";
@@ -137,54 +141,54 @@ const std::string kDatabase = R"(run /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR
 // folders ("MainDB" and "Tessary Data" stand for the folder around them; a trailing separator of either kind goes).
 TEST(Engine, RequestsAndWhatTheyStart) {
     const Scenario rows[] = {
-        {.request = "PROGRAM DB OL", .trail = {kProgram, kDBPath, kDatabase, kComm, kEmail, "save EmailForm=12", kVer}},
-        {.update = true, .installed = "PROGRAM DB",
+        {.name = "install everything", .request = "PROGRAM DB OL", .trail = {kProgram, kDBPath, kDatabase, kComm, kEmail, "save EmailForm=12", kVer}},
+        {.name = "update both", .update = true, .installed = "PROGRAM DB",
          .trail = {kUpdateBefore, R"(run /famus "C:\Kit\tsy3p_update.msi" TARGETDIR="C:\App" /qf)",
                    R"(run /famu "C:\Kit\tsy3db_update.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qf)",
                    R"(open <sys>\vezEdeRu.exe -i @<sys>)", kComm, kSaved, kVer}},
-        {.installed = "PROGRAM DB", .request = "REPAIR PROGRAM DB",
+        {.name = "repair both", .installed = "PROGRAM DB", .request = "REPAIR PROGRAM DB",
          .trail = {kUpdateBefore, R"(run /famus "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qb /norestart)", kDBPath,
                    R"(run /famu "C:\Kit\tsy3db.msi" TARGETDIR="D:\Data" /qb)", R"(open <sys>\vezEdeRu.exe -i @<sys>)", kComm,
                    kSaved, kVer}},
-        {.installed = "PROGRAM DB", .request = "REMOVE PROGRAM DB OL",
+        {.name = "remove both with the e-mail interface", .installed = "PROGRAM DB", .request = "REMOVE PROGRAM DB OL",
          .trail = {kUpdateBefore, R"(open <win>\regsvr32.exe /s /u <sys>\tsyemail.dll @<sys> <60000ms)",
                    R"(run /x "C:\Kit\tsy3p.msi"REMOVE=ALL  TARGETDIR="C:\App" /qb /norestart)",
                    R"(run /x "C:\Kit\tsy3db.msi"REMOVE=ALL REINSTALLMODE=aums  TARGETDIR="D:\Data" /qb)"}},
-        {.installed = "DB", .request = "PROGRAM DB", .kinds = "run",  // only the database there: it is reinstalled, watched
+        {.name = "database there: reinstalled, watched", .installed = "DB", .request = "PROGRAM DB", .kinds = "run",  // only the database there: it is reinstalled, watched
          .trail = {kProgram, R"(run /famu "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qf)"}},
-        {.installed = "DB", .request = "S REMOVE PROGRAM DB", .kinds = "run",  // nothing installed by a removal
+        {.name = "remove: only what is installed", .installed = "DB", .request = "S REMOVE PROGRAM DB", .kinds = "run",  // nothing installed by a removal
          .trail = {R"(run /x "C:\Kit\tsy3db.msi"REMOVE=ALL REINSTALLMODE=aums  TARGETDIR="D:\Data" /qn)"}},
-        {.update = true, .installed = "PROGRAM DB", .request = "S PROGRAM DB", .kinds = "run",
+        {.name = "silent update", .update = true, .installed = "PROGRAM DB", .request = "S PROGRAM DB", .kinds = "run",
          .trail = {R"(run /famus "C:\Kit\tsy3p_update.msi" TARGETDIR="C:\App" /qn)",
                    R"(run /famu "C:\Kit\tsy3db_update.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qn)"}},
-        {.key = "TSYLITE_3", .request = "S PROGRAM DB OL", .kinds = "run save",
+        {.name = "Lite silent install", .key = "TSYLITE_3", .request = "S PROGRAM DB OL", .kinds = "run save",
          .trail = {R"(run /I "C:\Kit\tsy3l.msi"ALLUSERS=2  TARGETDIR="C:\App" /qn)", kDBPath,
                    R"(run /I "C:\Kit\tsy3dbl.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qn)", "save EmailForm=2", kVer}},
-        {.installed = "PROGRAM", .request = "REPAIR PROGRAM DB", .kinds = "run",
+        {.name = "repair: the missing database installed", .installed = "PROGRAM", .request = "REPAIR PROGRAM DB", .kinds = "run",
          .trail = {R"(run /famus "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qb /norestart)",
                    R"(run /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qf)"}},
-        {.request = "DEBUG PROGRAM DB OL", .kinds = "ask open",
+        {.name = "debug: options asked, regsvr32 shown", .request = "DEBUG PROGRAM DB OL", .kinds = "ask open",
          .trail = {"ask  /qb-", "ask  /qb-", R"(open <win>\regsvr32.exe <sys>\mscomm32.ocx @<sys>)",
                    R"(open <win>\regsvr32.exe <sys>\tsyemail.dll @<sys>)"}},
-        {.request = "S DEBUG PROGRAM OL", .kinds = "ask open", .trail = {"ask  /qn", kComm, kEmail}},
-        {.update = true, .installed = "PROGRAM DB", .request = "DEBUG PROGRAM DB", .kinds = "ask", .trail = {"ask /famus ",
+        {.name = "silent debug: regsvr32 silent", .request = "S DEBUG PROGRAM OL", .kinds = "ask open", .trail = {"ask  /qn", kComm, kEmail}},
+        {.name = "debug update: options asked", .update = true, .installed = "PROGRAM DB", .request = "DEBUG PROGRAM DB", .kinds = "ask", .trail = {"ask /famus ",
                                                                                                              "ask /famu "}},
-        {.installed = "PROGRAM DB", .request = "DEBUG PROGRAM", .kinds = "ask", .trail = {"ask /famus "}},
-        {.installed = "PROGRAM DB", .request = "S DEBUG DB", .kinds = "ask", .trail = {"ask /famu ", "ask  /qn"}},
-        {.installed = "PROGRAM", .request = "S DEBUG REMOVE PROGRAM", .kinds = "open",
+        {.name = "debug reinstall of the program", .installed = "PROGRAM DB", .request = "DEBUG PROGRAM", .kinds = "ask", .trail = {"ask /famus "}},
+        {.name = "silent debug database: its level asked", .installed = "PROGRAM DB", .request = "S DEBUG DB", .kinds = "ask", .trail = {"ask /famu ", "ask  /qn"}},
+        {.name = "silent debug removal: unregistration shown", .installed = "PROGRAM", .request = "S DEBUG REMOVE PROGRAM", .kinds = "open",
          .trail = {kUpdateBefore, R"(open <win>\regsvr32.exe /u <sys>\tsyemail.dll @<sys> <60000ms)"}},
         // Windows 8.1 and later tell this program (its manifest names them) their true version, 10.
-        {.winMajor = 5, .request = "PROGRAM", .kinds = "open", .trail = {}},
-        {.winMajor = 10, .request = "PROGRAM", .kinds = "open", .trail = {kComm}},
-        {.installPath = "", .request = "PROGRAM", .kinds = "run", .trail = {R"(run /I "C:\Kit\tsy3p.msi"ALLUSERS=2  /qb-)"}},
-        {.dbPath = R"(D:\Data\Tessary Data\MainDB\)", .request = "DB", .trail = {kDBPath, kDatabase}},
-        {.dbPath = R"(E:\Own\Contacts)", .request = "DB",
+        {.name = "Windows 5: no communications control", .winMajor = 5, .request = "PROGRAM", .kinds = "open", .trail = {}},
+        {.name = "Windows 10: communications control", .winMajor = 10, .request = "PROGRAM", .kinds = "open", .trail = {kComm}},
+        {.name = "no program folder: no TARGETDIR", .installPath = "", .request = "PROGRAM", .kinds = "run", .trail = {R"(run /I "C:\Kit\tsy3p.msi"ALLUSERS=2  /qb-)"}},
+        {.name = "saved MainDB folder", .dbPath = R"(D:\Data\Tessary Data\MainDB\)", .request = "DB", .trail = {kDBPath, kDatabase}},
+        {.name = "own database folder", .dbPath = R"(E:\Own\Contacts)", .request = "DB",
          .trail = {R"(save DBPath=E:\Own\Contacts\MainDB\)",
                    R"(run /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="E:\Own\Contacts" /qb-)"}},
-        {.dbPath = "E:/Own/tessary data/", .request = "DB",
+        {.name = "slashes and Tessary Data in any case", .dbPath = "E:/Own/tessary data/", .request = "DB",
          .trail = {"save DBPath=E:/Own/tessary data/MainDB/",
                    R"(run /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="E:/Own" /qb-)"}},
-        {.dbPath = "E:/Own/maindb", .request = "DB",
+        {.name = "slashes and MainDB in any case", .dbPath = "E:/Own/maindb", .request = "DB",
          .trail = {"save DBPath=E:/Own/MainDB/", R"(run /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="E:/Own" /qb-)"}},
     };
     for (const Scenario& s : rows) play(s);
@@ -195,27 +199,27 @@ TEST(Engine, RequestsAndWhatTheyStart) {
 // the basic interface; Yes ends the run as cancelled, or as failed after a failed package; nothing runs after it.
 TEST(Engine, DebugAnswers) {
     const Scenario rows[] = {
-        {.installed = "PROGRAM DB", .answers = {"", "  ", "", " /qn"}, .boxes = {mb::AnswerOk, mb::AnswerNo},
+        {.name = "debug repair: blank answers, No goes on", .installed = "PROGRAM DB", .answers = {"", "  ", "", " /qn"}, .boxes = {mb::AnswerOk, mb::AnswerNo},
          .request = "DEBUG REPAIR PROGRAM DB", .kinds = "ask run",
          .trail = {"ask /famus ", "ask /famu ", "ask  /qb /norestart", R"(run /f "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qb-)",
                    "ask  /qb", R"(run /f "C:\Kit\tsy3db.msi" TARGETDIR="D:\Data" /qn)"}},
-        {.installed = "PROGRAM DB", .answers = {"/fa", "/fomus", "/qr", "/passive"}, .request = "DEBUG REPAIR PROGRAM DB",
+        {.name = "debug repair: typed answers", .installed = "PROGRAM DB", .answers = {"/fa", "/fomus", "/qr", "/passive"}, .request = "DEBUG REPAIR PROGRAM DB",
          .kinds = "run", .trail = {R"(run /fa "C:\Kit\tsy3p.msi" TARGETDIR="C:\App" /qr)",
                                    R"(run /fomus "C:\Kit\tsy3db.msi" TARGETDIR="D:\Data" /passive)"}},
-        {.answers = {"", " /qn"}, .boxes = {mb::AnswerOk, mb::AnswerNo}, .request = "DEBUG PROGRAM DB OL", .kinds = "run save",
+        {.name = "debug: blank level, No goes on", .answers = {"", " /qn"}, .boxes = {mb::AnswerOk, mb::AnswerNo}, .request = "DEBUG PROGRAM DB OL", .kinds = "run save",
          .trail = {kProgram, kDBPath, R"(run /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qn)", "save EmailForm=12",
                    kVer}},
-        {.answers = {" /qb-", ""}, .request = "DEBUG PROGRAM DB OL", .kinds = "run save box", .exitCode = 1602,
+        {.name = "debug: blank level, Yes cancels", .answers = {" /qb-", ""}, .request = "DEBUG PROGRAM DB OL", .kinds = "run save box", .exitCode = 1602,
          .trail = {kProgram, "box Cancel install? #52"}},
         // An error in a step: in debug mode Yes goes on with the next statement, No ends the run as failed.
-        {.refused = "DBPath", .request = "DEBUG PROGRAM DB", .kinds = "run box",
+        {.name = "debug: refused setting, Yes goes on", .refused = "DBPath", .request = "DEBUG PROGRAM DB", .kinds = "run box",
          .trail = {kProgram, "box errHdl_SYS_Install: Invalid procedure call or argument (5)\r\rResume Next? #4",
                    R"(box Command: msiexec.exe /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qb-, <sys>)", kDatabase}},
-        {.refused = "DBPath", .boxes = {mb::AnswerOk, mb::AnswerNo}, .request = "DEBUG PROGRAM DB", .kinds = "run box", .exitCode = 1603,
+        {.name = "debug: refused setting, No fails", .refused = "DBPath", .boxes = {mb::AnswerOk, mb::AnswerNo}, .request = "DEBUG PROGRAM DB", .kinds = "run box", .exitCode = 1603,
          .trail = {kProgram, "box errHdl_SYS_Install: Invalid procedure call or argument (5)\r\rResume Next? #4"}},
-        {.key = "TSYLITE_3", .refused = "DBPath", .request = "DB", .kinds = "run box", .exitCode = 1603,
+        {.name = "refused setting told outside debug", .key = "TSYLITE_3", .refused = "DBPath", .request = "DB", .kinds = "run box", .exitCode = 1603,
          .trail = {"box errHdl_SYS_Install: Invalid procedure call or argument (5)\r\r #16"}},
-        {.failing = "tsy3p", .exit = 1603, .answers = {" /qb-", ""}, .request = "DEBUG PROGRAM DB OL", .kinds = "run save box",
+        {.name = "debug: failed program, then Yes cancels", .failing = "tsy3p", .exit = 1603, .answers = {" /qb-", ""}, .request = "DEBUG PROGRAM DB OL", .kinds = "run save box",
          .exitCode = 1603, .trail = {kProgram,
                                      "box Windows Installer could not complete the installation of:\rC:\\Kit\\tsy3p.msi\r"
                                                "(error 1603) #16", "box Cancel install? #52"}},
@@ -238,26 +242,26 @@ TEST(Engine, Failures) {
                "\r\rNothing was installed from this package. Please choose another folder and run the setup again.\r #16";
     };
     const Scenario rows[] = {
-        {.failing = "tsy3p", .exit = 3010, .kinds = "box save", .exitCode = 3010, .trail = {kDBPath, kSaved, kVer}},
-        {.failing = "tsy3db", .exit = 1641, .kinds = "box save", .exitCode = 1641, .trail = {kDBPath, kSaved, kVer}},
-        {.failing = "tsy3p", .exit = 3010, .shell = 8, .request = "PROGRAM", .kinds = "save", .exitCode = 1603, .trail = {kSaved, kVer}},
-        {.failing = "tsy3p", .exit = 1602, .kinds = "box save", .exitCode = 1603,
+        {.name = "program asks for a restart", .failing = "tsy3p", .exit = 3010, .kinds = "box save", .exitCode = 3010, .trail = {kDBPath, kSaved, kVer}},
+        {.name = "database began a restart", .failing = "tsy3db", .exit = 1641, .kinds = "box save", .exitCode = 1641, .trail = {kDBPath, kSaved, kVer}},
+        {.name = "restart and a failed registration", .failing = "tsy3p", .exit = 3010, .shell = 8, .request = "PROGRAM", .kinds = "save", .exitCode = 1603, .trail = {kSaved, kVer}},
+        {.name = "program cancelled in its installer", .failing = "tsy3p", .exit = 1602, .kinds = "box save", .exitCode = 1603,
          .trail = {notDone + "tsy3p.msi\r(error 1602) #16", kDBPath, kSaved}},
-        {.failing = "tsy3db", .exit = 1603, .kinds = "box save", .exitCode = 1603,
+        {.name = "database failed", .failing = "tsy3db", .exit = 1603, .kinds = "box save", .exitCode = 1603,
          .trail = {kDBPath, notDone + "tsy3db.msi\r(error 1603) #16", kSaved, kVer}},
-        {.key = "TSYPRO_WS", .failing = "tsy3p", .started = false, .kinds = "box save", .exitCode = 1603,
+        {.name = "Windows Installer not started", .key = "TSYPRO_WS", .failing = "tsy3p", .started = false, .kinds = "box save", .exitCode = 1603,
          .trail = {"box Windows Installer could not be started for:\rC:\\Kit\\tsy3p.msi #16", kDBPath, kSaved}},
-        {.files = {"C:\\Kit\\tsy3db.msi"}, .exitCode = 1603, .trail = {missing("C:\\Kit\\tsy3p.msi", "Update")}},
-        {.exe = "Setup", .hidden = "C:\\Kit\\tsy3db.msi", .request = "PROGRAM DB OL", .exitCode = 1603,
+        {.name = "program package missing", .files = {"C:\\Kit\\tsy3db.msi"}, .exitCode = 1603, .trail = {missing("C:\\Kit\\tsy3p.msi", "Update")}},
+        {.name = "hidden package is none", .exe = "Setup", .hidden = "C:\\Kit\\tsy3db.msi", .request = "PROGRAM DB OL", .exitCode = 1603,
          .trail = {kProgram, missing("C:\\Kit\\tsy3db.msi", "Setup")}},
-        {.exe = "TSY Setup", .exitCode = 1603, .trail = {missing("C:\\Kit\\Package\\tsy3p.msi", "TSY Setup")}},
-        {.exe = "tsy setup", .files = {"C:\\Kit\\PACKAGE\\tsy3p.msi"}, .request = "PROGRAM", .kinds = "run",
+        {.name = "TSY Setup: the Package folder", .exe = "TSY Setup", .exitCode = 1603, .trail = {missing("C:\\Kit\\Package\\tsy3p.msi", "TSY Setup")}},
+        {.name = "tsy setup: any letter case", .exe = "tsy setup", .files = {"C:\\Kit\\PACKAGE\\tsy3p.msi"}, .request = "PROGRAM", .kinds = "run",
          .trail = {R"(run /I "C:\Kit\Package\tsy3p.msi"ALLUSERS=2  TARGETDIR="C:\App" /qb-)"}},
         // A share path takes its own kind of separator.
-        {.exe = "Setup", .folder = "//srv/kit", .files = {"//srv/kit/tsy3p.msi"}, .request = "PROGRAM", .kinds = "run",
+        {.name = "kit on a share", .exe = "Setup", .folder = "//srv/kit", .files = {"//srv/kit/tsy3p.msi"}, .request = "PROGRAM", .kinds = "run",
          .trail = {R"(run /I "//srv/kit/tsy3p.msi"ALLUSERS=2  TARGETDIR="C:\App" /qb-)"}},
-        {.installPath = R"(C:\Apps" /x "C:\other.msi)", .exitCode = 1603, .trail = {refused(R"(C:\Apps" /x "C:\other.msi)")}},
-        {.dbPath = R"(D:\Da"ta\Tessary Data)", .exitCode = 1603, .trail = {kProgram, refused(R"(D:\Da"ta\Tessary Data)")}},
+        {.name = "quote in the program folder", .installPath = R"(C:\Apps" /x "C:\other.msi)", .exitCode = 1603, .trail = {refused(R"(C:\Apps" /x "C:\other.msi)")}},
+        {.name = "quote in the database folder", .dbPath = R"(D:\Da"ta\Tessary Data)", .exitCode = 1603, .trail = {kProgram, refused(R"(D:\Da"ta\Tessary Data)")}},
     };
     for (const Scenario& s : rows) play(s);
 }
@@ -276,35 +280,35 @@ TEST(Engine, ShellAnswers) {
     const Lines removal = {kUpdateBefore, R"(open <win>\regsvr32.exe /s /u <sys>\tsyemail.dll @<sys> <60000ms)", remove, ace};
     auto plus = [](Lines lines, const std::string& more) { return lines.push_back(more), lines; };
     const Scenario rows[] = {
-        {.shell = 32, .request = "OL", .kinds = "open box save", .trail = {kEmail, "save EmailForm=12"}},
-        {.shell = 2, .request = "OL", .kinds = "open box save", .exitCode = 1603,
+        {.name = "registered", .shell = 32, .request = "OL", .kinds = "open box save", .trail = {kEmail, "save EmailForm=12"}},
+        {.name = "file not found", .shell = 2, .request = "OL", .kinds = "open box save", .exitCode = 1603,
          .trail = {kEmail, "box File Not Found:<sys>\\tsyemail.dll\rPlease re-install Tessary Contact Management\r"}},
-        {.shell = 3, .request = "OL", .kinds = "open box save", .exitCode = 1603, .trail = {kEmail, "box Path not found:<sys>"}},
-        {.shell = 31, .request = "OL", .kinds = "open box save", .exitCode = 1603,
+        {.name = "path not found", .shell = 3, .request = "OL", .kinds = "open box save", .exitCode = 1603, .trail = {kEmail, "box Path not found:<sys>"}},
+        {.name = "no association: opened again", .shell = 31, .request = "OL", .kinds = "open box save", .exitCode = 1603,
          .trail = {kEmail, "open <sys> 1 @1", "box Windows does not have a program associated for: <sys>\\tsyemail.dll"}},
-        {.shell = 0, .request = "PROGRAM", .kinds = "open box save", .exitCode = 1603,
+        {.name = "registration refused", .shell = 0, .request = "PROGRAM", .kinds = "open box save", .exitCode = 1603,
          .trail = {kComm, "box Sorry, Windows was not able to register a necessary component (0):\r<sys>\\mscomm32.ocx", kSaved,
                    kVer}},
-        {.systemFolder = false, .request = "PROGRAM OL", .kinds = "box open", .exitCode = 1603,
+        {.name = "no system folder: msiexec not started", .systemFolder = false, .request = "PROGRAM OL", .kinds = "box open", .exitCode = 1603,
          .trail = {"box Windows Installer could not be started for:\rC:\\Kit\\tsy3p.msi #16",
                    R"(open <sys>\regsvr32.exe /s <sys>\mscomm32.ocx @<sys>)",
                        R"(open <sys>\regsvr32.exe /s <sys>\tsyemail.dll @<sys>)"}},
-        {.systemDir = "", .request = "OL", .exitCode = 1603,
+        {.name = "no folder at all: rootless name refused", .systemDir = "", .request = "OL", .exitCode = 1603,
          .trail = {"box File Not Found:\\tsyemail.dll\rPlease re-install Tessary Contact Management\r"}},
-        {.installed = "PROGRAM", .systemFolder = false, .systemDir = "", .request = "REMOVE PROGRAM", .kinds = "open", .exitCode = 1603},
-        {.installed = "PROGRAM", .systemDir = "", .request = "REMOVE PROGRAM", .kinds = "open"},  // no rootless unregistration
-        {.key = "TSYPRO_WS", .winMajor = 5, .request = "PROGRAM", .kinds = "box open", .trail = {install, ace}},
-        {.key = "TSYPRO_WS", .winMajor = 5, .boxes = {mb::AnswerNo}, .request = "PROGRAM", .kinds = "box open",
+        {.name = "no folder at all: removal", .installed = "PROGRAM", .systemFolder = false, .systemDir = "", .request = "REMOVE PROGRAM", .kinds = "open", .exitCode = 1603},
+        {.name = "no folder: no unregistration", .installed = "PROGRAM", .systemDir = "", .request = "REMOVE PROGRAM", .kinds = "open"},  // no rootless unregistration
+        {.name = "database engine installed", .key = "TSYPRO_WS", .winMajor = 5, .request = "PROGRAM", .kinds = "box open", .trail = {install, ace}},
+        {.name = "database engine declined", .key = "TSYPRO_WS", .winMajor = 5, .boxes = {mb::AnswerNo}, .request = "PROGRAM", .kinds = "box open",
          .trail = {install}},
-        {.key = "TSYPRO_RTF3", .installed = "PROGRAM", .request = "REMOVE PROGRAM", .kinds = "box open", .trail = removal},
-        {.key = "TSYPRO_WS", .files = {"C:\\Kit\\tsy3p.msi"}, .winMajor = 5, .request = "PROGRAM", .kinds = "box open", .exitCode = 1603,
+        {.name = "database engine removed too", .key = "TSYPRO_RTF3", .installed = "PROGRAM", .request = "REMOVE PROGRAM", .kinds = "box open", .trail = removal},
+        {.name = "database engine missing from the kit", .key = "TSYPRO_WS", .files = {"C:\\Kit\\tsy3p.msi"}, .winMajor = 5, .request = "PROGRAM", .kinds = "box open", .exitCode = 1603,
          .trail = {install, "box File Not Found:AccessDatabaseEngine2010_SP2.exe\rTessary Contact Management will not run "
                                  "correctly without the ACE Database Engine\r" + advice}},
-        {.key = "TSYPRO_WS", .installed = "PROGRAM", .shell = 31, .request = "REMOVE PROGRAM", .kinds = "box open",
+        {.name = "no association for the database engine", .key = "TSYPRO_WS", .installed = "PROGRAM", .shell = 31, .request = "REMOVE PROGRAM", .kinds = "box open",
          .exitCode = 1603,
          .trail = plus(plus(removal, "open C:\\Kit 1 @1"),
                        "box Windows does not have a program associated for: AccessDatabaseEngine2010_SP2.exe #16")},
-        {.key = "TSYPRO_RTF3", .installed = "PROGRAM", .shell = 5, .request = "REMOVE PROGRAM", .kinds = "box open",
+        {.name = "database engine not removed", .key = "TSYPRO_RTF3", .installed = "PROGRAM", .shell = 5, .request = "REMOVE PROGRAM", .kinds = "box open",
          .exitCode = 1603,
          .trail = plus(removal, "box Windows was not able to uninstall the Microsoft ACE Database Engine (5):\r #16")},
     };
@@ -323,16 +327,16 @@ TEST(Engine, TemplatesOfA30Installation) {
     for (char n = '2'; n < '9'; ++n) twins.push_back(std::string(R"(Labels\rev30_()") + n + ") Address Labels (8160).lbl");
     const Lines reportMoved = {R"(move <t>\Reports\Activity by Contact.rpt -> <t>\Reports\rev30_Activity by Contact.rpt)"};
     const Scenario rows[] = {
-        {.hidden = R"(D:\Data\Tessary Data\Documents\Templates\Envelopes\h.env)", .ver = "3.0.2",
+        {.name = "templates renamed once each", .hidden = R"(D:\Data\Tessary Data\Documents\Templates\Envelopes\h.env)", .ver = "3.0.2",
          .templates = {R"(Envelopes\a.env)", R"(Envelopes\B.ENV)", R"(Envelopes\rev30_c.env)", R"(Envelopes\REV30_d.env)",
-                       R"(Envelopes\h.env)", R"(Envelopes\notes.txt)", label, R"(Labels\Other.lbl)", report[0],
+                       R"(Envelopes\h.env)", R"(Envelopes\notes.txt)", R"(Envelopes\Letter.envelope)", label, R"(Labels\Other.lbl)", report[0],
                        R"(Reports\Phone List by Company.rpt)", R"(Reports\Phone List by Contact.rpt)", R"(Reports\Custom.rpt)"},
          .request = "DB", .kinds = "save move run",
          .trail = {kDBPath, R"(move <t>\Envelopes\a.env -> <t>\Envelopes\rev30_a.env)",
                    R"(move <t>\Envelopes\B.ENV -> <t>\Envelopes\rev30_B.ENV)", labelMoved, reportMoved[0],
                    R"(move <t>\Reports\Phone List by Company.rpt -> <t>\Reports\rev30_Phone List by Company.rpt)",
                    R"(move <t>\Reports\Phone List by Contact.rpt -> <t>\Reports\rev30_Phone List by Contact.rpt)", kDatabase}},
-        {.dbPath = "D:/Data/Tessary Data/MainDB/", .ver = "3.0",
+        {.name = "taken names give way", .dbPath = "D:/Data/Tessary Data/MainDB/", .ver = "3.0",
          .templates = {R"(Envelopes\a.env)", R"(Envelopes\rev30_a.env)", R"(Envelopes\b.env)", label,
                        R"(Labels\rev30_Address Labels (8160).lbl)", R"(Reports\Phone List by Contact.rpt)"},
          .request = "DB", .kinds = "move",
@@ -340,20 +344,20 @@ TEST(Engine, TemplatesOfA30Installation) {
                    "move <t>/Envelopes/b.env -> <t>/Envelopes/rev30_b.env",
                    "move <t>/Labels/Address Labels (8160).lbl -> <t>/Labels/rev30_(2) Address Labels (8160).lbl",
                    "move <t>/Reports/Phone List by Contact.rpt -> <t>/Reports/rev30_Phone List by Contact.rpt"}},
-        {.ver = "3.0", .templates = {label, report[0], R"(Reports\Phone List by Company.rpt)"}, .locked = "Activity",
+        {.name = "locked file ends its category", .ver = "3.0", .templates = {label, report[0], R"(Reports\Phone List by Company.rpt)"}, .locked = "Activity",
          .request = "DB", .kinds = "move box", .trail = {labelMoved}},
-        {.ver = "3.0", .templates = twins, .request = "DB", .kinds = "move",
+        {.name = "the ninth free name", .ver = "3.0", .templates = twins, .request = "DB", .kinds = "move",
          .trail = {R"(move <t>\)" + label + R"( -> <t>\Labels\rev30_(9) Address Labels (8160).lbl)"}},
-        {.ver = "3.0", .templates = {label, report[0], R"(Reports\Phone List by Company.rpt)"}, .locked = "Activity",
+        {.name = "locked file told in debug", .ver = "3.0", .templates = {label, report[0], R"(Reports\Phone List by Company.rpt)"}, .locked = "Activity",
          .request = "DEBUG DB", .kinds = "move box",
          .trail = {labelMoved, "box Unable to rename file:Activity by Contact.rpt",
                    R"(box Command: msiexec.exe /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qb-, <sys>)"}},
-        {.ver = "3.0", .templates = report, .request = "REPAIR DB", .kinds = "move"},
-        {.ver = "3.0", .templates = report, .request = "PROGRAM", .kinds = "move"},
-        {.installed = "PROGRAM DB", .ver = "3.0", .templates = report, .request = "REMOVE PROGRAM DB", .kinds = "move"},
-        {.ver = "3.3.0", .templates = report, .request = "DB", .kinds = "move"},
-        {.templates = report, .request = "DB", .kinds = "move"},
-        {.ver = "3.0", .templates = report, .request = "DB", .kinds = "move", .trail = reportMoved},
+        {.name = "not on a repair", .ver = "3.0", .templates = report, .request = "REPAIR DB", .kinds = "move"},
+        {.name = "not for the program alone", .ver = "3.0", .templates = report, .request = "PROGRAM", .kinds = "move"},
+        {.name = "not on a removal", .installed = "PROGRAM DB", .ver = "3.0", .templates = report, .request = "REMOVE PROGRAM DB", .kinds = "move"},
+        {.name = "not over 3.3", .ver = "3.3.0", .templates = report, .request = "DB", .kinds = "move"},
+        {.name = "not without a saved version", .templates = report, .request = "DB", .kinds = "move"},
+        {.name = "over 3.0", .ver = "3.0", .templates = report, .request = "DB", .kinds = "move", .trail = reportMoved},
     };
     for (const Scenario& s : rows) play(s);
 }

@@ -17,6 +17,7 @@
 
 #include "startup/startup.h"
 #include "support/fake_os.h"
+#include "support/product_codes.h"
 #include "wizard/fm_main.h"
 #include "wizard/show.h"
 
@@ -64,7 +65,7 @@ Outcome runOnce(const Scenario& s, std::size_t failAt, FakeOs::Fault how, std::s
     f.specialFolders[csidl::ProgramFiles] = "C:\\Program Files";
     f.settings[FakeOs::settingKey(s.key, "StartUp", "Ver")] = "3.0.7";
     configureEdition(s.key);
-    f.productStates[sys().gsProdID] = s.installed ? 5 : -1;
+    f.productStates[kProgramCode[std::string(s.key).starts_with("TSYPRO")]] = s.installed ? 5 : -1;
     std::size_t count = 0;
     f.fault = [&](const std::string& name) {
         if (++count == failAt) out.faulted = name, out.faultedAt = f.calls.size() - 1;
@@ -98,15 +99,17 @@ bool failed(const Call& c) { return c.result == "failed" || c.result == "raised"
 bool runs(const Call& c, const char* package) { return c.name == "createProcess" && c.args[1].find(package) != c.args[1].npos; }
 std::string package(const Call& c) { return c.args[1].substr(c.args[1].find('"') + 1, c.args[1].find(".msi") + 3 - c.args[1].find('"')); }
 
-// What the user relies on: packages Windows Installer took, components registered, settings.
-std::set<std::string> effects(const std::vector<Call>& calls) {
+// What the user relies on: the whole command lines Windows Installer took, components registered, settings (key=value).
+// A start-up lookup that fails (a special folder, the file name, the Windows version) falls back to a default by design:
+// then only which packages went in and which keys were written are compared.
+std::set<std::string> effects(const std::vector<Call>& calls, bool whole = true) {
     std::set<std::string> e;
     for (const Call& c : calls) {
-        if (c.name == "createProcess" && c.result == "exit 0") e.insert(runs(c, "tsy3db") ? "database" : "program");
+        if (c.name == "createProcess" && c.result == "exit 0") e.insert(whole ? c.args[1] : runs(c, "tsy3db") ? "database" : "program");
         if (c.name == "shellExecute" && !failed(c) && std::stol(c.result) >= 32 && c.args[1].ends_with("regsvr32.exe") &&
             c.args[2].find("/u ") == std::string::npos)
             e.insert(c.args[1] + " " + c.args[2]);
-        if (c.name == "saveSetting" && !failed(c)) e.insert(c.args[2]);
+        if (c.name == "saveSetting" && !failed(c)) e.insert(c.args[2] + (whole ? "=" + c.args[3] : ""));
     }
     return e;
 }
@@ -136,16 +139,26 @@ void check(const Outcome& clean, const Outcome& run, FakeOs::Fault how, long ans
                         std::any_of(run.calls.begin(), run.calls.end(), [&](const Call& d) { return d.str() == c.str(); }))
                 << c.str();
     }
+    // What a later message must name: a raised error itself (a file check swallows one by design); the package; the file
+    // or folder the shell was asked for (the database engine by its name); a refused setting is its handler's report;
+    // any other call, one of the run's packages or components (as the step that failed stood for).
     const std::string params = fault.args.size() > 2 ? fault.args[2] : "";  // a shell request: file, parameters, folder
-    const std::string named = fault.name == "createProcess" ? package(fault) : fault.name != "shellExecute" || !answer ? ""
-                              : answer == 3 ? fault.args[3] : params.empty() ? fault.args[1].substr(fault.args[1].rfind('\\') + 1)
-                              : params.substr(params.rfind(' ') + 1);
-    const bool told = std::any_of(run.calls.begin() + run.faultedAt, run.calls.end(), [&](const Call& c) {
-        return c.name == "msgBox" && c.args[0].find(named) != std::string::npos;
+    const std::string file = params.empty() && fault.args.size() > 1 ? fault.args[1] : params.substr(params.rfind(' ') + 1);
+    std::vector<std::string> names = {"tsy3p", "tsy3db", "AccessDatabaseEngine2010_SP2.exe", "mscomm32.ocx", "tsyemail.dll"};
+    if (how == FakeOs::FaultThrow && fault.name != "dirFirst") names = {"Injected fault in " + run.faulted};
+    else if (fault.name == "createProcess") names = {package(fault)};
+    else if (fault.name == "saveSetting") names = {"errHdl_SYS_Install: "};
+    else if (fault.name == "shellExecute")
+        names = {answer == 3 ? fault.args[3] : file.ends_with("AccessDatabaseEngine2010_SP2.exe") && answer != 2 && answer != 31
+                                                   ? "ACE Database Engine" : file.substr(file.rfind('\\') + 1)};
+    const bool told = std::any_of(run.calls.begin() + run.faultedAt + 1, run.calls.end(), [&](const Call& c) {
+        return c.name == "msgBox" && std::any_of(names.begin(), names.end(), [&](auto& n) { return c.args[0].find(n) != n.npos; });
     });
+    const std::string named = names[0];
     EXPECT_TRUE(code == 0 || (code == 1602 && run.closed && !installerRan) || (code == 1603 && told)) << code << " " << named;
-    const std::set<std::string> done = effects(run.calls);
-    for (const std::string& e : effects(clean.calls))
+    const bool whole = !std::set<std::string>{"specialFolderPath", "folderPath", "exeName", "versionEx"}.count(run.faulted);
+    const std::set<std::string> done = effects(run.calls, whole);
+    for (const std::string& e : effects(clean.calls, whole))
         EXPECT_TRUE(code != 0 || done.count(e) || (e.ends_with("mscomm32.ocx") && run.faulted == "versionEx")) << e;
 
     // The calls that belong to a routine with a handler are reported by it, as it shows its report

@@ -1,9 +1,9 @@
 // What start-up learns of the machine and the build: the edition, the installed packages, and the
 // program and database folders with their fallbacks and saved values (by the Windows version).
 #include <algorithm>
-#include <set>
 #include <sstream>
 
+#include "support/product_codes.h"
 #include "wizard_fixture.h"
 
 namespace tsy::wiztest {
@@ -11,7 +11,6 @@ namespace {
 
 TEST(StartUpEdition, TheBuildKeyDecidesEditionProgramAndPackages) {
     struct Row { const char* key; bool pro, alt; const char* exe; };
-    std::set<std::string> programs, databases;
     for (const Row& r : {Row{"TSYPRO_3", true, false, "tsy3.exe"}, Row{"tsypro_ws", true, true, "TSY3_WS.exe"},
                          Row{"TsyPro_Rtf3", true, true, "TSY3_RTF.exe"}, Row{"TSYLT_3", false, false, "tsy3.exe"},
                          Row{"TSYPR", false, false, "tsy3.exe"}}) {
@@ -19,16 +18,13 @@ TEST(StartUpEdition, TheBuildKeyDecidesEditionProgramAndPackages) {
         for (bool update : {false, true}) {
             sys().gbUpdate = update;
             configureEdition(r.key);
-            programs.insert(sys().gsProdID);
-            databases.insert(sys().gsDBProdID);
+            EXPECT_EQ(sys().gsProdID, test::kProgramCode[r.pro]) << r.key << update;
+            EXPECT_EQ(sys().gsDBProdID, test::kDatabaseCode[r.pro][update]) << r.key << update;
         }
         EXPECT_EQ(sys().gbPro, r.pro) << r.key;
         EXPECT_EQ(sys().gbAltBuild, r.alt) << r.key;
         EXPECT_EQ(sys().gsExeName, r.exe) << r.key;
     }
-    // One program package an edition, whatever the mode; a database package an edition and mode.
-    EXPECT_EQ(programs.size(), 2u);
-    EXPECT_EQ(databases.size(), 4u);
 }
 
 // Installed means installed locally (3) or by default (5); a query that fails keeps the answer
@@ -40,13 +36,9 @@ TEST(StartUpDetect, InstallStateByPackage) {
                          Row{5, 5, 2, true, true, "10"}, Row{1, 2, 3, true, true, "01"},
                          Row{5, 5, 5, false, false, "10"}}) {
         OsScope os;
-        std::string code[3];  // program, database, database update
-        for (bool update : {true, false, r.update}) {
-            sys().gbUpdate = update;
-            configureEdition("TSYPRO_3");
-            code[0] = sys().gsProdID;
-            code[update ? 2 : 1] = sys().gsDBProdID;
-        }
+        const std::string code[] = {test::kProgramCode[1], test::kDatabaseCode[1][0], test::kDatabaseCode[1][1]};
+        sys().gbUpdate = r.update;
+        configureEdition("TSYPRO_3");
         os.fake.productStates = {{code[0], r.program}, {code[1], r.db}, {code[2], r.dbUpdate}};
         os.fake.installerAvailable = r.available;
         // Debug mode shows what was found, or which code could not be asked about.
@@ -59,8 +51,8 @@ TEST(StartUpDetect, InstallStateByPackage) {
                 << r.program << " " << r.db << " " << r.update;
             const std::string& db = code[r.update ? 2 : 1], query = "errHdl_SYS_IsInstalled: ProductID: ";
             const std::string told = !debug ? "" : !r.available ? query + code[0] + "\r // " + query + db + "\r"
-                : "gbInstalled =" + boolText(r.flags[0] == '1') + "  gsProdID = " + code[0] + "\rgbDBInstalled = " +
-                      boolText(r.flags[1] == '1') + "  gsDBProdID = " + db + "\r";
+                : std::string("gbInstalled =") + (r.flags[0] == '1' ? "True" : "False") + "  gsProdID = " + code[0] + "\rgbDBInstalled = " +
+                      (r.flags[1] == '1' ? "True" : "False") + "  gsDBProdID = " + db + "\r";
             EXPECT_EQ(said(os.fake, told), told);
         }
     }

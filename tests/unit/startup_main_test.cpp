@@ -15,7 +15,6 @@ struct Start {
     const char* said = "";  // see said()
     const char* answers = "";  // to the message boxes: Y(es), N(o), O(k)
     const char* fault = "";    // an OS call that raises an error
-    bool installed = false;    // both packages
 };
 
 void PrintTo(const Start& s, std::ostream* os) { *os << s.exe << ": " << s.cmd; }
@@ -53,11 +52,6 @@ TEST_P(StartUp, FileNameAndCommandLineDecide) {
     fake.cmdLine = s.cmd;
     for (const char* a = s.answers; *a; ++a)
         fake.msgBoxAnswers.push_back(*a == 'Y' ? mb::AnswerYes : *a == 'N' ? mb::AnswerNo : mb::AnswerOk);
-    for (bool update : {false, true}) {
-        sys().gbUpdate = update;
-        configureEdition("TSYPRO_3");
-        for (const std::string& code : {sys().gsProdID, sys().gsDBProdID}) fake.productStates[code] = s.installed ? 5 : 2;
-    }
     const std::string failing = s.fault;
     fake.fault = [failing](const std::string& n) { return n == failing ? FakeOs::FaultThrow : FakeOs::FaultNone; };
     const std::string kit = iequals(s.exe, "TSY Setup") ? "C:\\Kit\\Package\\" : "C:\\Kit\\";
@@ -87,8 +81,6 @@ const Start kStarts[] = {
     {"Setup", "S PROGRAM DB OL", "silent 0: /I tsy3p.msi /I tsy3db.msi +OL"},
     {"Setup", "s  db", "silent 0: /I tsy3p.msi /I tsy3db.msi"},
     {"Setup", "OL S", "silent 0: /I tsy3p.msi +OL"},
-    {"Setup", "S REPAIR PROGRAM DB", "silent 0: /famus tsy3p.msi /famu tsy3db.msi", "", "", "", true},
-    {"Setup", "S REMOVE PROGRAM DB", "silent 0: -OL /x tsy3p.msi /x tsy3db.msi", "", "", "", true},
     {"Update", "S PROGRAM DB", "silent 0: /I tsy3p_update.msi /I tsy3db_update.msi"},
     {"TSY Setup", "S", "silent 0: /I tsy3p.msi", "Run as Full Install (no = run as update)?", "Y"},
     {"Setup", "S", "silent 1603: /I tsy3p.msi", "TSY Install Error // Windows Installer", "", "createProcess"},

@@ -51,7 +51,10 @@ const Flow kFlows[] = {
     {"pro", "single enter", "0 2 x1602", "program+db+email", "", "", "", 4},
     {"pro", "single enter", "0 2 x1618", "program+db+email", "", "", "", 5},
     {"pro", "single finish finish", "0 2 5 x1641", "program+db+email", "", kTsy3, "", 6},
+    // The Outlook box cleared: the e-mail interface is not registered.
+    {"pro", "single ck0 finish finish", "0 2 2 5 x0", "program+db", "", kTsy3},
     // Maintenance, the program installed.
+    {"pro:PD", "repair enter ck0 enter enter", "6 4 2 2 5 x0", "program+repair"},
     {"pro:PD", "space space enter enter", "6 4 2 5 x0", "program+email+repair", "", "",
      "Professional 3.3.0 has been repaired."},
     {"pro:PD", "repair ck4 enter ck5 enter enter", "6 4 4 4 4 5 x0", "db+repair"},
@@ -104,6 +107,58 @@ TEST_F(WizardTest, LoadShowsModeAndEdition) {
             updateCaptions += c->caption().find("Update") != std::string::npos;
         EXPECT_EQ(updateCaptions, update ? 7 : 0) << r.start;
         EXPECT_EQ(form->ckOpt(5).caption().find("WARNING") != std::string::npos, !update) << r.start;
+    }
+}
+
+
+// Next or Finish, whichever is shown (N, F; lower case: shown but unusable), after each key, by panel and its boxes:
+// the menus move on only by their own buttons; the folders and the install type lead on to the options unless only
+// the database is chosen; the repair finishes from the database box alone; removal and configure need a box ticked.
+TEST_F(WizardTest, NextOrFinishByPanelAndBoxes) {
+    struct Row { const char *name, *start, *keys, *buttons; };
+    for (const Row& r : {Row{"folders", "pro", "custom in1 in2 in1 in2", "n N F f N N"},
+                         Row{"install type", "pro:U", "installed network opt2 opt0 opt1", "n n N F N N"},
+                         Row{"repair", "pro:PD", "repair ck4 ck5 ck4 ck5", "n N f F N N"},
+                         Row{"remove", "pro:PD", "remove ck2 ck3 ck2 ck3", "n F f F F F"},
+                         Row{"configure", "pro:PD", "configure ck0 ck0", "n F f F"},
+                         Row{"install options", "pro", "single ck0 ck0 back", "n F F F n"}}) {
+        SCOPED_TRACE(r.name);
+        open(r.start);
+        std::string buttons;
+        auto look = [&] {
+            const Control& shown = form->cmdFinish.visible() ? form->cmdFinish : form->cmdNext;
+            buttons += std::string(buttons.empty() ? "" : " ") + (&shown == &form->cmdFinish ? "F" : "N");
+            if (!shown.enabled()) buttons.back() = static_cast<char>(std::tolower(buttons.back()));
+        };
+        look();
+        std::istringstream keys(r.keys);
+        for (std::string k; keys >> k; look()) walk(k);
+        EXPECT_EQ(buttons, r.buttons);
+    }
+}
+
+
+// What the boxes hold when a panel is shown again (Back, then Next or the menu's button), by mode: the folder boxes,
+// then the Outlook box and the removal and repair boxes. A box the user changed keeps its value, except that a
+// menu's task sets its own boxes anew and Configure ticks the Outlook box each time (the edition without it empties it).
+TEST_F(WizardTest, BoxesWhenAPanelIsShownAgain) {
+    struct Row { const char *name, *start, *keys, *boxes; };
+    for (const Row& r : {Row{"custom", "pro", "custom in2 next ck0 back next", "2 1000010"},
+                         Row{"network", "pro", "network in2 next ck0 back next", "2 1100010"},
+                         Row{"update custom", "pro:U", "custom in2 next ck0 back next", "2 1000010"},
+                         Row{"single after back", "pro", "single ck0 back custom next", "2 1100010"},
+                         Row{"configure", "pro:PD", "configure ck0 back configure", "2 0011010"},
+                         Row{"configure rtf3", "rtf3:PD", "configure back configure", "2 0001010"},
+                         Row{"repair", "pro:PD", "repair ck5 next ck0 back next", "2 0001011"},
+                         Row{"remove", "pro:PD", "remove ck3 ck2 back remove", "3 0010110"}}) {
+        SCOPED_TRACE(r.name);
+        open(r.start);
+        walk(r.keys);
+        std::string boxes = std::to_string(form->currentPanel()) + " ";
+        for (const Control* c : {&form->ckInstall(1), &form->ckInstall(2), &form->ckOpt(0), &form->ckOpt(2), &form->ckOpt(3),
+                                 &form->ckOpt(4), &form->ckOpt(5)})
+            boxes += std::to_string(c->value());
+        EXPECT_EQ(boxes, r.boxes);
     }
 }
 

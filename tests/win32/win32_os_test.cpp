@@ -26,9 +26,12 @@ std::string readFile(const std::string& path) {
 
 }  // namespace
 
-// Where the DLL search cannot be restricted, later loads by name find the system folder's DLLs.
+// Where the DLL search cannot be restricted, later loads by name find the system folder's DLLs, not the copies
+// planted beside the program (which a load by name would take first).
 TEST(Win32Hardening, TheDllsLoadedAheadAreTheSystemFoldersOwn) {
-    const std::string system = Win32Os().systemDirectory();
+    const std::string system = Win32Os().systemDirectory(), mine = Win32Os().appPath();
+    for (const char* const* name = kPreloadedDlls; *name; ++name)
+        CopyFileA((system + "\\" + *name).c_str(), (mine + "\\" + *name).c_str(), FALSE);
     preloadSystemDlls();
     int present = 0;
     for (const char* const* name = kPreloadedDlls; *name; ++name) {
