@@ -1,14 +1,17 @@
 // The baselines of the start-up and silent-run measurements, with the same static runtime as
 // Update.exe, so that what the setup adds can be told apart from what Wine charges any program:
 //   bare_window.exe             opens one window and nothing else;
-//   bare_window.exe /installer  first asks Windows Installer for two products' states, through
-//                               the automation object exactly as the setup's start-up must,
-//                               then opens the window: the least a setup of this design can do;
+//   bare_window.exe /installer PRODUCT DATABASE
+//                               first asks Windows Installer for the two products' states
+//                               (product codes in braces), through the automation object
+//                               exactly as the setup's start-up must, then opens the same
+//                               window: the least a setup of this design can do;
 //   bare_window.exe /exit       ends at once: the cost of one more process start.
 #include <windows.h>
 #include <ole2.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -49,10 +52,16 @@ long productState(const wchar_t* productCode) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
     if (std::strstr(commandLine, "/exit")) return 0;
-    if (std::strstr(commandLine, "/installer")) {
+    if (const char* codes = std::strstr(commandLine, "/installer")) {
         if (FAILED(OleInitialize(nullptr))) return 1;
-        productState(L"{6A1F2E54-3B9C-4D0E-9F21-7C5D8E4A1B30}");
-        productState(L"{0C7B9D42-5E1A-4F63-8B2D-1A9E6C3F7D58}");
+        // The two product codes, each the 38 characters of a code in braces.
+        for (int i = 0; i < 2; ++i) {
+            codes = std::strchr(codes, '{');
+            if (!codes || std::strlen(codes) < 38) return 1;
+            std::wstring code(codes, codes + 38);
+            productState(code.c_str());
+            codes += 38;
+        }
     }
     WNDCLASSA wc{};
     wc.lpfnWndProc = windowProc;
