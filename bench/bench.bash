@@ -4,7 +4,8 @@
 #   bench_root           the run's scratch root BENCH_ROOT, made under $TMPDIR unless the caller
 #                        (bench/run.sh) made one; bench_cleanup removes it again;
 #   bench_prefix DIR     a fresh prefix with the kit in C:\Kit and the bench programs beside it,
-#                        and a Wine server kept up between runs (every sample meets a warm one);
+#                        and Wine kept up between runs (its server and its own background
+#                        processes, held by an idle program): every sample meets a warm one;
 #   median, ratio        arithmetic on the samples.
 # A step that fails stops the script with "set-up failed: ..." (scripts/wine-env.sh).
 
@@ -47,6 +48,8 @@ bench_prefix() {
   kit_prefix "$1"
   cp "$BARE" "$TIMER" "$WINEPREFIX/drive_c/Kit/" || setup_failed "cannot copy the bench programs"
   "$WINESERVER" -p || setup_failed "the Wine server of $WINEPREFIX does not stay up"
+  (cd "$WINEPREFIX/drive_c/Kit" && exec "$WINE" 'C:\Kit\timer.exe' idle </dev/null >/dev/null 2>&1) &
+  "$WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 || setup_failed "Wine does not start a program in $WINEPREFIX"
 }
 
 # timer ARGUMENT...: the stopwatch inside Wine (bench/timer.cpp), from C:\Kit.

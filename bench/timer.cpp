@@ -12,6 +12,9 @@
 //       Starts the command line in a job and waits until every process in that job has ended,
 //       also the ones it started without waiting for them (at most five minutes). Prints
 //       "seconds SECONDS exit CODE".
+//   timer.exe idle
+//       Waits for an hour: while it runs, Wine's own background processes stay up, so that no
+//       measured run pays for starting them again.
 //
 // Exit code 2 when a program could not be started or showed no window within a minute.
 #include <windows.h>
@@ -148,6 +151,10 @@ int wmain(int argc, wchar_t** argv) {
         return windowMode(_wtoi(argv[2]), programs);
     }
     if (mode == L"run" && argc == 3) return runMode(argv[2]);
-    std::fprintf(stderr, "usage: timer window ROUNDS COMMAND...  |  timer run COMMAND\n");
+    if (mode == L"idle") {
+        Sleep(3600 * 1000);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: timer window ROUNDS COMMAND... | timer run COMMAND | timer idle\n");
     return 2;
 }
