@@ -50,6 +50,9 @@ bench_prefix() {
   "$WINESERVER" -p || setup_failed "the Wine server of $WINEPREFIX does not stay up"
   (cd "$WINEPREFIX/drive_c/Kit" && exec "$WINE" 'C:\Kit\timer.exe' idle </dev/null >/dev/null 2>&1) &
   "$WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 || setup_failed "Wine does not start a program in $WINEPREFIX"
+  # Wine starts its desktop process for the first window of a session, as a child of that
+  # program: here, outside the job of any measured run, which would never end with it inside.
+  timer window 1 'C:\Kit\bare_window.exe' >/dev/null || setup_failed "no window opens in $WINEPREFIX"
 }
 
 # timer ARGUMENT...: the stopwatch inside Wine (bench/timer.cpp), from C:\Kit.

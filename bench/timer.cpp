@@ -132,7 +132,24 @@ int runMode(const std::wstring& commandLine) {
     const double t1 = now();
     if (!empty) {
         // A run that waits for an answer nobody gives (a message box) must not hold the bench.
-        std::fprintf(stderr, "the job did not end within five minutes\n");
+        std::fprintf(stderr, "the job did not end within five minutes; still running:");
+        struct {
+            JOBOBJECT_BASIC_PROCESS_ID_LIST list;
+            ULONG_PTR more[63];
+        } ids{};
+        ids.list.NumberOfAssignedProcesses = 64;
+        if (QueryInformationJobObject(job, JobObjectBasicProcessIdList, &ids, sizeof(ids), nullptr))
+            for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList; ++i) {
+                wchar_t name[MAX_PATH] = L"?";
+                DWORD size = MAX_PATH;
+                const DWORD pid = static_cast<DWORD>(ids.list.ProcessIdList[i]);
+                if (HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
+                    QueryFullProcessImageNameW(p, 0, name, &size);
+                    CloseHandle(p);
+                }
+                std::fprintf(stderr, " %ls", name);
+            }
+        std::fprintf(stderr, "\n");
         TerminateJobObject(job, 2);
         return 2;
     }
