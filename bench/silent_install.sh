@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Wall time of a silent first installation and a silent removal through the setup, against its
-# floor: every program the setup starts, run directly by one batch in the same order, with the
-# same waits, after one more process start that stands for the setup itself. Both sides are
-# batches run by cmd.exe and timed inside Wine (bench/timer.cpp) until every process they
-# started has ended, also those started without a wait (the update service, a registration).
+# floor: one process start standing for the setup itself (bench/bare_window.cpp /run), which
+# starts every program the setup starts, in the same order, by the same calls, with the same
+# waits, and does nothing else. Both sides are one line of a batch run by cmd.exe, timed inside
+# Wine (bench/timer.cpp) until every process they started has ended, also those started
+# without a wait (the update service, a registration).
 #
-# The floor's lines come from the setup's own log of an unmeasured run (%TEMP%\TSY Setup.log
-# in the prefix): each "Process:" entry (waited for: a line of the batch) and each "Shell open:"
-# entry (a `start` line, with /wait where the log says the setup waited).
+# The programs come from the setup's own log of an unmeasured run (%TEMP%\TSY Setup.log in the
+# prefix): each "Process:" entry (created and waited for) and each "Shell open:" entry (opened
+# through the shell, waited for as long as the log says). They are not lines of the batch
+# itself: cmd.exe can start a program without waiting for it only through `start`, which under
+# Wine is one more process (start.exe) for each such line, a cost the setup does not have.
 #
 # Packages: demo (the kit's own) or real (the program package made by bench/real_package.sh,
 # about 40 MB in 400 files). ROUNDS rounds (default 7), each running both sides, the setup
@@ -62,22 +65,33 @@ timed() {
 installed() { [ "$(state_of "$product")" = 5 ] && [ "$(state_of "$database")" = 5 ]; }
 removed() { [ "$(state_of "$product")" != 5 ] && [ "$(state_of "$database")" != 5 ]; }
 
-# floor_lines: the batch lines for the programs one setup run started, from its log.
-floor_lines() {
+# floor_programs: the programs one setup run started, from its log, in the stand-in's format
+# (tab-separated; see bench/bare_window.cpp).
+floor_programs() {
   tr -d '\r' <"$LOG" | awk '
     function flush() {
-      if (kind == "process") print cmd
-      else if (kind == "shell") print (waited ? "start \"\" /wait " : "start \"\" ") cmd
+      if (kind == "process") printf "P\t%s\t%s\t%s\n", app, dir, cmd
+      else if (kind == "shell") {
+        # The file is a full path; the parameters follow the first ".exe ".
+        i = index(tolower(cmd), ".exe ")
+        file = i ? substr(cmd, 1, i + 3) : cmd
+        params = i ? substr(cmd, i + 5) : ""
+        printf "S\t%d\t%s\t%s\t%s\n", wait, dir, file, params
+      }
       kind = ""
     }
     /^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9:]+ \[[0-9]+\]  / {
       flush()
       sub(/^[^]]*\]  /, "")
-      if (sub(/^Process: /, "")) { kind = "process"; cmd = $0 }
-      else if (sub(/^Shell open: /, "")) { kind = "shell"; cmd = $0; waited = 0 }
+      if (sub(/^Process: /, "")) { kind = "process"; cmd = $0; app = ""; dir = "" }
+      else if (sub(/^Shell open: /, "")) { kind = "shell"; cmd = $0; dir = ""; wait = 0 }
       next
     }
-    kind == "shell" && /waited for up to/ { waited = 1 }
+    kind != "" && sub(/^ +Program file: /, "") { app = $0 }
+    kind != "" && sub(/^ +Folder: /, "") { dir = $0 }
+    kind == "shell" && match($0, /waited for up to [0-9]+ ms/) {
+      wait = substr($0, RSTART + 17, RLENGTH - 20) + 0
+    }
     END { flush() }'
 }
 
@@ -87,19 +101,19 @@ batch setup_out 'Setup.exe S REMOVE PROGRAM DB'
 rm -f "$LOG"
 timed setup_in >/dev/null
 installed || setup_failed "the setup did not install both packages ($(tail -n 3 "$LOG" 2>/dev/null | tr -d '\r'))"
-mapfile -t in_lines < <(floor_lines)
+floor_programs >"$WINEPREFIX/drive_c/Kit/floor_in.txt"
 rm -f "$LOG"
 timed setup_out >/dev/null
 removed || setup_failed "the setup did not remove both packages ($(tail -n 3 "$LOG" 2>/dev/null | tr -d '\r'))"
-mapfile -t out_lines < <(floor_lines)
-[ "$(printf '%s\n' "${in_lines[@]}" | grep -c -i '^msiexec.exe /I ')" = 2 ] &&
-  [ "$(printf '%s\n' "${out_lines[@]}" | grep -c -i '^msiexec.exe /x ')" = 2 ] ||
+floor_programs >"$WINEPREFIX/drive_c/Kit/floor_out.txt"
+grep -c -i -P '^P\t.*\tmsiexec.exe /I ' "$WINEPREFIX/drive_c/Kit/floor_in.txt" | grep -qx 2 &&
+  grep -c -i -P '^P\t.*\tmsiexec.exe /x ' "$WINEPREFIX/drive_c/Kit/floor_out.txt" | grep -qx 2 ||
   setup_failed "the setup's log does not show two installations and two removals"
-batch floor_in 'C:\Kit\bare_window.exe /exit' "${in_lines[@]}"
-batch floor_out 'C:\Kit\bare_window.exe /exit' "${out_lines[@]}"
-echo "floor lines (program package $package_mb MB):"
-printf '  install: %s\n' 'bare_window.exe /exit' "${in_lines[@]}"
-printf '  remove:  %s\n' 'bare_window.exe /exit' "${out_lines[@]}"
+batch floor_in 'C:\Kit\bare_window.exe /run C:\Kit\floor_in.txt'
+batch floor_out 'C:\Kit\bare_window.exe /run C:\Kit\floor_out.txt'
+echo "floor: programs the setup started (program package $package_mb MB), P created and waited for, S opened through the shell and waited for so many ms:"
+sed 's/^/  install: /' "$WINEPREFIX/drive_c/Kit/floor_in.txt" | tr '\t' ' '
+sed 's/^/  remove:  /' "$WINEPREFIX/drive_c/Kit/floor_out.txt" | tr '\t' ' '
 timed floor_in >/dev/null && installed || setup_failed "the floor's lines did not install both packages"
 timed floor_out >/dev/null && removed || setup_failed "the floor's lines did not remove both packages"
 
