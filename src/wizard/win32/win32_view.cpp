@@ -370,8 +370,14 @@ void Win32View::createControl(Control& c) {
         case ControlType::Window:
             return;
     }
+    // Made in its final place and state, not moved, enabled and shown one call after the other:
+    // shown at once only while the form is still hidden (nothing is drawn before its font is set).
+    if (!c.enabled()) style |= WS_DISABLED;
+    const bool showNow = c.visible() && !IsWindowVisible(hwnd_);
+    if (showNow) style |= WS_VISIBLE;
     const int id = idOf(c);
-    HWND h = CreateWindowExW(exStyle, cls, toWide(text).c_str(), style, 0, 0, 0, 0, parent,
+    HWND h = CreateWindowExW(exStyle, cls, toWide(text).c_str(), style, px(c.left()), px(c.top()),
+                             px(c.width()), px(c.height()), parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     if (!h) return;
     // Below the nearest sibling that comes before it in the stacking order and has a window;
@@ -389,10 +395,9 @@ void Win32View::createControl(Control& c) {
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(c.font)), FALSE);
     if (c.type() == ControlType::CheckBox || c.type() == ControlType::OptionButton)
         SendMessageW(h, BM_SETCHECK, static_cast<WPARAM>(c.value()), 0);
-    EnableWindow(h, c.enabled());
-    place(c);
+    if (c.type() == ControlType::Label && c.autoSize) autoSize(c);
     if (!c.toolTip.empty()) addToolTip(h, c.toolTip);
-    if (c.visible()) ShowWindow(h, SW_SHOWNA);
+    if (c.visible() && !showNow) ShowWindow(h, SW_SHOWNA);
 }
 
 void Win32View::addToolTip(HWND hwnd, const std::string& text) {
