@@ -66,5 +66,7 @@ timer() {
   return $rc
 }
 
+# quartiles: "Q1 Q3" of the numbers on standard input (the middle half lies between them).
+quartiles() { sort -g | awk '{a[NR]=$1} END {if (NR) printf "%.3f %.3f", a[int((NR + 3) / 4)], a[int((3 * NR + 3) / 4)]}'; }
 median() { sort -g | awk '{a[NR]=$1} END {if (NR) print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.3f", a / b}'; }

@@ -34,6 +34,19 @@ mark() {  # mark NAME VALUE GOAL-EXPRESSION(awk, v=value) GOAL-TEXT
   results+=("$(printf '%-52s %8s   goal %-8s %s' "$1" "$2" "$4" "$ok")")
 }
 info() { results+=("$(printf '%-52s %8s   %s' "$1" "$2" "$3")"); }
+# steadiness NAME OUTPUT: the middle half of the rounds' ratios; wider than 10 % of the median
+# means the machine was too busy for two runs to agree within 5 %.
+busy=0
+steadiness() {
+  local q
+  q=$(echo "$2" | sed -n "s/^rounds' .*middle half: \([0-9.]*\) \([0-9.]*\)$/\1 \2/p")
+  [ -n "$q" ] || return 0
+  set -- "$1" $q
+  local wide
+  wide=$(awk -v a="$2" -v b="$3" 'BEGIN {m = (a + b) / 2; print (b - a > 0.10 * m) ? 1 : 0}')
+  [ "$wide" = 1 ] && busy=1
+  info "  rounds' ratios, middle half" "$2-$3" "$([ "$wide" = 1 ] && echo "(wide: the machine was busy)" || echo "(steady)")"
+}
 part() {  # part NAME COMMAND...: runs a part, shows its output indented, keeps it in $out
   echo "== $1"
   out=$("${@:2}" 2>&1)
@@ -69,6 +82,7 @@ w=$(echo "$out" | sed -n 's/^ratio wizard\/floor \([0-9.]*\)  floor\/bare \([0-9
 set -- $w
 mark "start to visible wizard / floor" "$1" "v <= 1.15" "<= 1.15"
 info "  floor (2 Installer queries + bare window) / bare" "$2" "(the floor holds the bare window)"
+steadiness window "$out"
 
 # 4. Silent installation and removal, against the floor, at real size and with the demo packages.
 for size in real demo; do
@@ -78,9 +92,11 @@ for size in real demo; do
   r=$(echo "$out" | sed -n 's/^ *total .*ratio \([0-9.]*\)$/\1/p')
   [ -n "$r" ] || setup_failed "no ratio from bench/silent_install.sh $size"
   mark "silent install + removal / floor, $size packages" "$r" "v <= $goal" "<= $goal"
+  steadiness "$size" "$out"
 done
 
 echo
 echo "== performance budget (ratios against floors measured in this run; $(( $(date +%s) - began )) s)"
 printf '%s\n' "${results[@]}"
+[ "$busy" = 0 ] || echo "note: other work on the machine spread the rounds' ratios by more than 10 %; figures from such a run may differ from the next one's by more than 5 %"
 exit $missed

@@ -38,4 +38,7 @@ for i in 0 1 2; do
   printf '%-7s %2d runs   min %.3f s   median %.3f s\n' "${names[$i]}" "$n" \
     "$(echo "$samples" | sort -g | head -n1)" "${med[$i]}"
 done
+# Each round started all three once: its own wizard/floor ratio shows how steady the machine was.
+spread=$(echo "$out" | awk '$1 == "sample" {t[$2] = $3; if (++n % 3 == 0) print t[2] / t[1]}' | quartiles)
+echo "rounds' wizard/floor ratios, middle half: $spread"
 echo "ratio wizard/floor $(ratio "${med[2]}" "${med[1]}")  floor/bare $(ratio "${med[1]}" "${med[0]}")"
