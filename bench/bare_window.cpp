@@ -1,14 +1,29 @@
 // The baselines of the start-up and silent-run measurements, with the same static runtime as
 // Update.exe, so that what the setup adds can be told apart from what Wine charges any program:
 //   bare_window.exe             opens one window and nothing else;
-//   bare_window.exe /installer  first asks Windows Installer for two products' states, through
-//                               the automation object exactly as the setup's start-up must,
-//                               then opens the window: the least a setup of this design can do;
-//   bare_window.exe /exit       ends at once: the cost of one more process start.
+//   bare_window.exe /installer PRODUCT DATABASE
+//                               first asks Windows Installer for the two products' states
+//                               (product codes in braces), through the automation object
+//                               exactly as the setup's start-up must, then opens the same
+//                               window: the least a setup of this design can do;
+//   bare_window.exe /exit       ends at once: the cost of one more process start;
+//   bare_window.exe /run FILE   starts the programs FILE lists, one a line, in order and the
+//                               way the setup starts them, then ends: the floor of a silent run
+//                               (one process start for the setup, and what it must start).
+//                               "P<tab>PROGRAM FILE<tab>FOLDER<tab>COMMAND LINE": created and
+//                               waited for; "S<tab>MILLISECONDS<tab>FOLDER<tab>FILE<tab>
+//                               PARAMETERS": opened through the shell, waited for that long
+//                               (by the same shell calls as the setup: ShellExecuteEx when it
+//                               waits, ShellExecute when it does not).
 #include <windows.h>
 #include <ole2.h>
+#include <shellapi.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -45,14 +60,94 @@ long productState(const wchar_t* productCode) {
     return state;
 }
 
+std::vector<std::wstring> fields(const std::wstring& line) {
+    std::vector<std::wstring> out(1);
+    for (wchar_t ch : line)
+        if (ch == L'\t') out.emplace_back();
+        else if (ch != L'\r' && ch != L'\n') out.back() += ch;
+    return out;
+}
+
+const wchar_t* orNull(const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); }
+
+// The programs of one silent run, started as the setup starts them; 1 when one does not start.
+int runPrograms(const char* path) {
+    FILE* f = std::fopen(path, "rb");
+    if (!f) return 1;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, f)) {
+        wchar_t wide[4096];
+        const int n = MultiByteToWideChar(CP_UTF8, 0, buffer, -1, wide, 4096);
+        if (n <= 0) continue;
+        const std::vector<std::wstring> v = fields(wide);
+        HANDLE process = nullptr;
+        DWORD wait = INFINITE;
+        if (v[0] == L"P" && v.size() == 4) {
+            std::vector<wchar_t> line(v[3].begin(), v[3].end());
+            line.push_back(L'\0');
+            STARTUPINFOW si{};
+            si.cb = sizeof si;
+            PROCESS_INFORMATION pi{};
+            if (!CreateProcessW(orNull(v[1]), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                orNull(v[2]), &si, &pi))
+                return 1;
+            CloseHandle(pi.hThread);
+            process = pi.hProcess;
+        } else if (v[0] == L"S" && v.size() == 5) {
+            SHELLEXECUTEINFOW info{};
+            info.cbSize = sizeof info;
+            info.fMask = SEE_MASK_NOCLOSEPROCESS;
+            info.lpVerb = L"open";
+            info.lpFile = v[3].c_str();
+            info.lpParameters = orNull(v[4]);
+            info.lpDirectory = orNull(v[2]);
+            info.nShow = SW_SHOWNORMAL;
+            wait = static_cast<DWORD>(std::wcstoul(v[1].c_str(), nullptr, 10));
+            // Loaded here, not imported: the window baselines load no more than a window needs.
+            HMODULE shell = LoadLibraryW(L"shell32.dll");
+            if (!shell) return 1;
+            if (wait) {
+                using OpenFn = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+                auto open = reinterpret_cast<OpenFn>(
+                    reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteExW")));
+                if (!open || !open(&info)) return 1;
+                process = info.hProcess;
+            } else {
+                using OpenFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+                auto open = reinterpret_cast<OpenFn>(
+                    reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteW")));
+                if (!open || reinterpret_cast<INT_PTR>(open(nullptr, info.lpVerb, info.lpFile,
+                                                            info.lpParameters, info.lpDirectory,
+                                                            info.nShow)) <= 32)
+                    return 1;
+            }
+        } else {
+            continue;
+        }
+        if (process) {
+            if (wait) WaitForSingleObject(process, wait);
+            CloseHandle(process);
+        }
+    }
+    std::fclose(f);
+    return 0;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
     if (std::strstr(commandLine, "/exit")) return 0;
-    if (std::strstr(commandLine, "/installer")) {
+    if (const char* run = std::strstr(commandLine, "/run ")) return runPrograms(run + 5);
+    if (const char* codes = std::strstr(commandLine, "/installer")) {
         if (FAILED(OleInitialize(nullptr))) return 1;
-        productState(L"{6A1F2E54-3B9C-4D0E-9F21-7C5D8E4A1B30}");
-        productState(L"{0C7B9D42-5E1A-4F63-8B2D-1A9E6C3F7D58}");
+        // The two product codes, each the 38 characters of a code in braces.
+        for (int i = 0; i < 2; ++i) {
+            codes = std::strchr(codes, '{');
+            if (!codes || std::strlen(codes) < 38) return 1;
+            std::wstring code(codes, codes + 38);
+            productState(code.c_str());
+            codes += 38;
+        }
     }
     WNDCLASSA wc{};
     wc.lpfnWndProc = windowProc;

@@ -1,65 +1,44 @@
 #!/usr/bin/env bash
-# Start-up time of the wizard against a bare Win32 program, measured in one run under Wine and
-# Xvfb: from starting the process to its window being mapped (visible on the X display), five
-# times each, alternating, with a warm Wine server; prints every time and the medians. A third
-# program shows the floor of the design: the bare window opened only after the two Windows
-# Installer queries that the setup must make before its window (bare_window.exe /installer).
+# Start-up time of the wizard, measured inside Wine by bench/timer.cpp: from starting the
+# process to its top-level window being visible, for three programs in turn:
+#   bare    bare_window.exe, which only opens a window;
+#   floor   bare_window.exe /installer: the two Windows Installer queries that the setup's
+#           start-up must make, then the same window (so the floor contains the bare window);
+#   wizard  the kit's Setup.exe, up to its wizard window.
+# One unmeasured start of each, then RUNS rounds (default 15), each beginning with the next
+# program in turn. Prints min and median of each and the ratios of the medians.
 #
-# Usage: bench/startup_time.sh [RUNS]   (default 5)
+# Usage: bench/startup_time.sh [RUNS]
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/kit-env.sh"
+. "$ROOT/bench/bench.bash"
 
-RUNS=${1:-5}
-kit_ensure || { echo "no kit in $TSY_KIT"; exit 1; }
-. "$ROOT/bench/bare.bash"
-bare_build || exit 1
+RUNS=${1:-15}
+kit_ensure || setup_failed "no kit in $TSY_KIT (the Windows build failed)"
+bench_tools
+bench_root
+trap bench_cleanup EXIT
+start_xvfb
+bench_prefix "$BENCH_ROOT/startup"
 
-display_start
-trap wiz_end EXIT
-wiz_prefix "${BENCH_PREFIX:-${TMPDIR:-/tmp}/tsy-bench-startup}"
-cp "$BARE" "$WINEPREFIX/drive_c/Kit/bare_window.exe"
-"$WINESERVER" -p   # stays up between runs: every run starts against a warm server
+# The edition's two product codes, as the setup asks for them.
+if [ -f "$TSY_KIT/tsy3p.msi" ]; then codes="$PROD_PRO $DB_PRO"; else codes="$PROD_LITE $DB_LITE"; fi
+out=$(timer window "$RUNS" 'C:\Kit\bare_window.exe' "C:\\Kit\\bare_window.exe /installer $codes" \
+      'C:\Kit\Setup.exe')
+rc=$?
+[ $rc -eq 0 ] || { echo "$out" >&2; setup_failed "the window timer ended with $rc"; }
 
-# mapped_after PROGRAM TITLE [ARGUMENT]: seconds from starting C:\Kit\PROGRAM to a visible
-# window TITLE.
-mapped_after() {
-  local start end pid i
-  start=$(date +%s.%N)
-  ( cd "$WINEPREFIX/drive_c/Kit" && exec "$WINE" "C:\\Kit\\$1" ${3:+"$3"} >/dev/null 2>&1 ) &
-  pid=$!
-  for i in $(seq 1 3000); do
-    xdotool search --onlyvisible --name "$2" >/dev/null 2>&1 && break
-    sleep 0.01
-  done
-  end=$(date +%s.%N)
-  kill "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  # Let the killed process leave before the next start.
-  for i in $(seq 1 100); do
-    xdotool search --onlyvisible --name "$2" >/dev/null 2>&1 || break
-    sleep 0.05
-  done
-  echo "$start $end" | awk '{printf "%.3f", $2 - $1}'
-}
-
-median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
-
-# One unmeasured start of each, so that both find the prefix's files in the page cache.
-mapped_after bare_window.exe '^Bare Window$' >/dev/null
-mapped_after bare_window.exe '^Bare Window$' /installer >/dev/null
-mapped_after Setup.exe "$WIZ_TITLE" >/dev/null
-
-bare=()
-floor=()
-wizard=()
-for run in $(seq 1 "$RUNS"); do
-  bare+=("$(mapped_after bare_window.exe '^Bare Window$')")
-  floor+=("$(mapped_after bare_window.exe '^Bare Window$' /installer)")
-  wizard+=("$(mapped_after Setup.exe "$WIZ_TITLE")")
-  echo "run $run: bare window ${bare[-1]} s, with the Installer queries ${floor[-1]} s, wizard ${wizard[-1]} s"
+names=(bare floor wizard)
+declare -A med
+for i in 0 1 2; do
+  samples=$(echo "$out" | awk -v i="$i" '$1 == "sample" && $2 == i {print $3}')
+  n=$(echo "$samples" | grep -c .)
+  med[$i]=$(echo "$samples" | median)
+  printf '%-7s %2d runs   min %.3f s   median %.3f s\n' "${names[$i]}" "$n" \
+    "$(echo "$samples" | sort -g | head -n1)" "${med[$i]}"
 done
-mb=$(median "${bare[@]}")
-mf=$(median "${floor[@]}")
-mw=$(median "${wizard[@]}")
-echo "median of $RUNS: bare window $mb s, with the Installer queries $mf s, wizard $mw s, difference $(awk -v a="$mw" -v b="$mb" 'BEGIN {printf "%.3f", a - b}') s"
+# Each round started all three once: its own wizard/floor ratio shows how steady the machine was.
+spread=$(echo "$out" | awk '$1 == "sample" {t[$2] = $3; if (++n % 3 == 0) print t[2] / t[1]}' | quartiles)
+echo "rounds' wizard/floor ratios, middle half: $spread"
+echo "ratio wizard/floor $(ratio "${med[2]}" "${med[1]}")  floor/bare $(ratio "${med[1]}" "${med[0]}")"

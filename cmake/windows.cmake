@@ -45,6 +45,22 @@ add_executable(Update WIN32 ${TSY_APP_SOURCES})
 target_include_directories(Update PRIVATE ${TSY_APP_GENERATED})
 target_link_libraries(Update PRIVATE tsywin tsycore ${TSY_WIN_LIBS})
 target_link_options(Update PRIVATE -static -static-libgcc -static-libstdc++)
+# The program starts no thread of its own. The C++ runtime of the POSIX-threads compilers (which
+# GoogleTest needs for std::mutex) locks its exception pool and static locals through the
+# winpthreads library, about 27 KB of the shipped file; the same compiler's runtime built for
+# Windows threads does that with the system's own calls. The program's objects name no thread
+# function of either, so it links against that runtime when the compiler is there.
+string(REPLACE "-posix" "-win32" TSY_WIN32_THREADS_CXX "${CMAKE_CXX_COMPILER}")
+if(NOT TSY_WIN32_THREADS_CXX STREQUAL CMAKE_CXX_COMPILER)
+  execute_process(COMMAND ${TSY_WIN32_THREADS_CXX} -print-file-name=libstdc++.a
+                  OUTPUT_VARIABLE TSY_WIN32_THREADS_LIB OUTPUT_STRIP_TRAILING_WHITESPACE
+                  ERROR_QUIET)
+  if(IS_ABSOLUTE "${TSY_WIN32_THREADS_LIB}" AND EXISTS "${TSY_WIN32_THREADS_LIB}")
+    get_filename_component(TSY_WIN32_THREADS_DIR "${TSY_WIN32_THREADS_LIB}" DIRECTORY)
+    # Searched before the compiler's own folder: libstdc++, libgcc and libgcc_eh come from here.
+    target_link_directories(Update BEFORE PRIVATE ${TSY_WIN32_THREADS_DIR})
+  endif()
+endif()
 
 # GoogleTest built from its sources with the same toolchain.
 if(EXISTS /usr/src/googletest/CMakeLists.txt AND NOT TARGET gtest)

@@ -148,9 +148,9 @@ msgbox_texts() {
 # state_of CODE: the install state number alone.
 state_of() { kit_state "$1" | awk '{print $2}'; }
 
-# The wizard under Xvfb, driven as a user would, with the keyboard (scripts/screenshots.sh and
-# bench/startup_time.sh). Wine ignores synthetic key events sent to a window, so each key is
-# typed with XTEST after the wizard has been given the focus.
+# The wizard under Xvfb, driven as a user would, with the keyboard (scripts/screenshots.sh).
+# Wine ignores synthetic key events sent to a window, so each key is typed with XTEST after the
+# wizard has been given the focus.
 WIZ_PID=
 WIZ_WINDOW=
 WIZ_TITLE='Tessary Contact Management (Install|Update) Wizard'

@@ -28,6 +28,9 @@ constexpr int ProgramIconId = 1;
 constexpr int IconPixels = 32;  // the icon's natural size at 96 dpi
 // Sent when the window moves to a monitor of another scale, or the scale changes (Windows 8.1).
 constexpr UINT WmDpiChanged = 0x02E0;
+// Posted to the form by its first showing: the tool tips and the windows of the hidden controls
+// are made then.
+constexpr UINT WmCreateDeferred = WM_APP + 1;
 
 COLORREF toColorRef(Colour c) {
     // The toolkit stores system colours as 0x80000000 + the system colour index.
@@ -71,7 +74,9 @@ private:
 
     void registerClasses();
     HWND createFormWindow();
+    HWND ensureWindow(const Control& c);
     void createControl(Control& c);
+    void createDeferred();
     void addToolTip(HWND hwnd, const std::string& text);
     void place(const Control& c);
     void autoSize(const Control& c);
@@ -82,6 +87,7 @@ private:
     HWND hwndOf(const Control& c) const;
     Control* controlOf(HWND hwnd) const;
     Control* controlById(int id) const;
+    int idOf(const Control& c) const;
     LRESULT colourFor(HDC dc, HWND child);
     void paintFrame(HWND hwnd, const Control& frame);
     void drawImage(const DRAWITEMSTRUCT& item);
@@ -101,6 +107,10 @@ private:
     std::map<const Control*, HWND> windows_;
     std::map<HWND, Control*> controls_;
     std::map<int, Control*> ids_;
+    // Every control in the stacking order its window has or will have among its siblings:
+    // the form's order, with the ones brought to the front moved first.
+    std::vector<const Control*> stacking_;
+    bool deferred_ = true;  // the tool tips and the controls hidden at load are still to come
     std::map<std::tuple<int, std::string, double, bool, bool>, HFONT> fonts_;  // dpi first
     std::map<COLORREF, HBRUSH> brushes_;
     std::map<std::string, std::string> faces_;
@@ -225,16 +235,18 @@ void Win32View::onLoad(Form& form) {
     controls_[hwnd_] = &form.window();
     windows_[&form.window()] = hwnd_;
     SetWindowTextW(hwnd_, toWide(form.window().caption()).c_str());
-    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
-                               nullptr, instance_, nullptr);
+    // Only what the first look shows gets its window before the form appears: the controls of
+    // the other panels (most of the 55) and the tool tips come right after it, before any input
+    // is read (a posted message is taken before the keyboard's and the mouse's), each in the
+    // place among its siblings it would have had; a change that needs one of them earlier
+    // (shown, brought to the front, focused, made the default) makes its window at once.
     int id = FirstControlId;
     for (Control* c : form.controls()) {
         if (c->type() == ControlType::Window) continue;
-        ids_[id] = c;
-        createControl(*c);
-        SetWindowLongPtrW(hwndOf(*c), GWLP_ID, id);
-        ++id;
+        ids_[id++] = c;
+        stacking_.push_back(c);
+        const bool inShownContainer = !c->container() || hwndOf(*c->container());
+        if (c->visible() && inShownContainer) createControl(*c);
     }
     onPropertyChanged(form.window(), Property::Width);
     // The owner of the folder browser and of message boxes.
@@ -283,6 +295,28 @@ HBRUSH Win32View::brushFor(COLORREF colour) {
     HBRUSH b = CreateSolidBrush(colour);
     brushes_[colour] = b;
     return b;
+}
+
+HWND Win32View::ensureWindow(const Control& c) {
+    if (HWND h = hwndOf(c)) return h;
+    Control* control = controlById(idOf(c));
+    if (!hwnd_ || !control) return nullptr;
+    if (c.container() && !ensureWindow(*c.container())) return nullptr;
+    createControl(*control);
+    return hwndOf(c);
+}
+
+void Win32View::createDeferred() {
+    if (!deferred_ || !form_ || !hwnd_) return;
+    deferred_ = false;
+    Applying guard(applying_);
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                               nullptr, instance_, nullptr);
+    // The controls made so far get their tips now; the ones made below, as they are made.
+    for (const Control* c : form_->controls())
+        if (HWND h = hwndOf(*c); h && !c->toolTip.empty()) addToolTip(h, c->toolTip);
+    for (const Control* c : form_->controls()) ensureWindow(*c);
 }
 
 void Win32View::createControl(Control& c) {
@@ -336,18 +370,34 @@ void Win32View::createControl(Control& c) {
         case ControlType::Window:
             return;
     }
-    HWND h = CreateWindowExW(exStyle, cls, toWide(text).c_str(), style, 0, 0, 0, 0, parent, nullptr,
-                             instance_, nullptr);
+    // Made in its final place and state, not moved, enabled and shown one call after the other:
+    // shown at once only while the form is still hidden (nothing is drawn before its font is set).
+    if (!c.enabled()) style |= WS_DISABLED;
+    const bool showNow = c.visible() && !IsWindowVisible(hwnd_);
+    if (showNow) style |= WS_VISIBLE;
+    const int id = idOf(c);
+    HWND h = CreateWindowExW(exStyle, cls, toWide(text).c_str(), style, px(c.left()), px(c.top()),
+                             px(c.width()), px(c.height()), parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     if (!h) return;
+    // Below the nearest sibling that comes before it in the stacking order and has a window;
+    // the first of them goes on top. Made in the form's order, each simply goes last.
+    HWND above = HWND_TOP;
+    for (const Control* o : stacking_) {
+        if (o == &c) break;
+        if (o->container() == c.container())
+            if (HWND w = hwndOf(*o)) above = w;
+    }
+    if (above == HWND_TOP || GetWindow(above, GW_HWNDNEXT) != h)
+        SetWindowPos(h, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     windows_[&c] = h;
     controls_[h] = &c;
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(c.font)), FALSE);
     if (c.type() == ControlType::CheckBox || c.type() == ControlType::OptionButton)
         SendMessageW(h, BM_SETCHECK, static_cast<WPARAM>(c.value()), 0);
-    EnableWindow(h, c.enabled());
-    place(c);
+    if (c.type() == ControlType::Label && c.autoSize) autoSize(c);
     if (!c.toolTip.empty()) addToolTip(h, c.toolTip);
-    if (c.visible()) ShowWindow(h, SW_SHOWNA);
+    if (c.visible() && !showNow) ShowWindow(h, SW_SHOWNA);
 }
 
 void Win32View::addToolTip(HWND hwnd, const std::string& text) {
@@ -396,6 +446,7 @@ void Win32View::applyRadioTabStops(const Control& changed) {
     for (Control* o : form_->controls()) {
         if (o->type() != ControlType::OptionButton || o->name() != changed.name()) continue;
         HWND h = hwndOf(*o);
+        if (!h) continue;  // made later, with the tab stop its selection gives it
         LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE);
         style = o->selected() ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
         SetWindowLongPtrW(h, GWL_STYLE, style);
@@ -412,6 +463,12 @@ Control* Win32View::controlOf(HWND hwnd) const {
     return it == controls_.end() ? nullptr : it->second;
 }
 
+int Win32View::idOf(const Control& c) const {
+    for (const auto& [id, control] : ids_)
+        if (control == &c) return id;
+    return 0;
+}
+
 Control* Win32View::controlById(int id) const {
     auto it = ids_.find(id);
     return it == ids_.end() ? nullptr : it->second;
@@ -421,7 +478,11 @@ Control* Win32View::controlById(int id) const {
 
 void Win32View::onPropertyChanged(const Control& c, Property p) {
     Applying guard(applying_);
-    HWND h = hwndOf(c);
+    // A control still without its window takes its state from the model when it gets one;
+    // only becoming visible or the default button needs the window now.
+    const bool needsWindow = (p == Property::Visible && c.visible()) ||
+                             (p == Property::Default && c.isDefault());
+    HWND h = needsWindow ? ensureWindow(c) : hwndOf(c);
     if (!h) return;
     if (c.type() == ControlType::Window) {
         if (p == Property::Caption) SetWindowTextW(h, toWide(c.caption()).c_str());
@@ -486,6 +547,7 @@ void Win32View::onShow() {
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
     UpdateWindow(hwnd_);
+    if (deferred_) PostMessageW(hwnd_, WmCreateDeferred, 0, 0);
 }
 
 void Win32View::onHide() {
@@ -493,13 +555,15 @@ void Win32View::onHide() {
 }
 
 void Win32View::onZOrder(const Control& c) {
+    auto it = std::find(stacking_.begin(), stacking_.end(), &c);
+    if (it != stacking_.end()) std::rotate(stacking_.begin(), it, it + 1);
     if (HWND h = hwndOf(c))
         SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void Win32View::onFocus(const Control& c) {
     Applying guard(applying_);
-    HWND h = hwndOf(c);
+    HWND h = ensureWindow(c);
     if (!h || !hwnd_) return;
     // Through the dialog manager, which also lends a focused push button the default frame.
     SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h), TRUE);
@@ -653,6 +717,9 @@ LRESULT Win32View::formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WmDpiChanged:
             if (lp) onDpiChanged(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+            return 0;
+        case WmCreateDeferred:
+            createDeferred();
             return 0;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
