@@ -1,7 +1,5 @@
-# Machinery of the end-to-end table: one private Xvfb display and one booted Wine prefix for the
-# whole run, a copy of that prefix per sequence of rows, and the in-Wine driver (driver.cpp) that
-# starts the setup, answers its message boxes and reads what Windows reports. Started by
-# tests/run-wine.sh (which picks the Windows build and sets WINE, TSY_WIN_BUILD, ...).
+# Machinery of the end-to-end table, started by tests/run-wine.sh (which starts the display and boots the
+# base prefix): a copy of that prefix per sequence of rows, and the in-Wine driver.
 import os
 import pathlib
 import re
@@ -14,7 +12,7 @@ import pytest
 
 WINE, WINESERVER = os.environ['WINE'], os.environ['WINESERVER']
 BUILD = pathlib.Path(os.environ['TSY_WIN_BUILD'])
-TMP = pathlib.Path(os.environ.get('TSY_E2E_TMP') or tempfile.mkdtemp(prefix='tsy-e2e.'))
+TMP = pathlib.Path(os.environ['TSY_E2E_TMP'])
 DRIVER = r'C:\e2e\driver.exe'
 
 
@@ -82,27 +80,11 @@ class Prefix:
 
 
 class World:
-    """The display, the booted base prefix, and the prefix of the sequence now running."""
+    """The booted base prefix and the prefix of the sequence now running."""
 
     def __init__(self):
-        TMP.mkdir(parents=True, exist_ok=True)
-        r, w = os.pipe()
-        self.xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(w), '-screen', '0', '1024x768x24',
-                                      '-nolisten', 'tcp'], pass_fds=[w], stderr=subprocess.DEVNULL)
-        os.close(w)
-        display = os.read(r, 16).decode().strip()  # written once the server takes clients
-        display or setup_failed('Xvfb did not start')
-        env = dict(os.environ, DISPLAY=':' + display, LANG='C.UTF-8', LC_ALL='C.UTF-8')
-        self.base = Prefix(TMP / ('base-' + os.environ['TSY_WIN_ARCH']), env)
-        if not (self.base.path / 'system.reg').exists():
-            shutil.rmtree(self.base.path, ignore_errors=True)
-            self.base.wine('wineboot', '-i', timeout=300)
-            subprocess.run([WINESERVER, '-w'], env=self.base.env)
-            (self.base.path / 'system.reg').exists() or setup_failed(f'wineboot left no prefix in {self.base.path}')
-            # No window manager on the display: Wine activates a window given the X focus.
-            self.base.wine('reg', 'add', r'HKCU\Software\Wine\X11 Driver', '/v', 'UseTakeFocus',
-                           '/d', 'N', '/f')
-            subprocess.run([WINESERVER, '-w'], env=self.base.env)
+        self.base = Prefix(TMP / ('base-' + os.environ['TSY_WIN_ARCH']), os.environ)
+        (self.base.path / 'system.reg').exists() or setup_failed(f'no booted prefix in {self.base.path}')
         self.seq, self.px = None, None
 
     def prefix(self, seq):
@@ -137,4 +119,3 @@ def world():
     w = World()
     yield w
     w.close_prefix()
-    w.xvfb.terminate()

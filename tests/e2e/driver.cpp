@@ -10,6 +10,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -100,19 +101,14 @@ int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wst
     // '!' first in ANSWERS: the setup runs in a window station of its own that nobody can see or answer, as under a
     // deployment tool in session 0; '@': on a desktop of its own in this station, as a remote-management agent starts it.
     // The boxes of either are looked for there too.
-    std::wstring desktop = *answers == L'!' ? L"tsy-unattended\\Default" : L"WinSta0\\tsy-agent";
-    HDESK elsewhere = nullptr;
-    if (*answers == L'!') {
-        ++answers;
-        HWINSTA mine = GetProcessWindowStation(), hidden = CreateWindowStationW(L"tsy-unattended", 0, GENERIC_ALL, nullptr);
-        if (hidden && SetProcessWindowStation(hidden)) elsewhere = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
-        SetProcessWindowStation(mine);
-        si.lpDesktop = desktop.data();
-    } else if (*answers == L'@') {
-        ++answers;
-        elsewhere = CreateDesktopW(L"tsy-agent", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
-        si.lpDesktop = desktop.data();
-    }
+    const wchar_t apart = *answers == L'!' || *answers == L'@' ? *answers++ : 0;
+    std::wstring desktop = apart == L'!' ? L"tsy-unattended\\Default" : L"WinSta0\\tsy-agent";
+    const HWINSTA mine = GetProcessWindowStation();
+    if (apart == L'!') SetProcessWindowStation(CreateWindowStationW(L"tsy-unattended", 0, GENERIC_ALL, nullptr));
+    const HDESK elsewhere = apart ? CreateDesktopW(desktop.substr(desktop.find(L'\\') + 1).c_str(), nullptr, nullptr, 0,
+                                                   GENERIC_ALL, nullptr) : nullptr;
+    SetProcessWindowStation(mine);
+    si.lpDesktop = apart ? desktop.data() : nullptr;
     // Without an application name the search takes our current folder: make it the setup's.
     SetCurrentDirectoryW(dir);
     if (!rec || !CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir, &si, &pi)) {
@@ -132,10 +128,8 @@ int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wst
         EnumWindows(collectBoxes, reinterpret_cast<LPARAM>(&boxes));
         if (elsewhere) EnumDesktopWindows(elsewhere, collectBoxes, reinterpret_cast<LPARAM>(&boxes));
         for (HWND box : boxes) {
-            bool seen = false;
-            for (auto& a : answered) seen |= a.first == box;
+            if (std::any_of(answered.begin(), answered.end(), [&](auto& a) { return a.first == box; })) continue;
             std::vector<wchar_t> text(65536, L'\0'), title(1024, L'\0');
-            if (seen) continue;
             const bool browser = FindWindowExW(box, nullptr, L"SysTreeView32", nullptr);
             GetDlgItemTextW(box, browser ? 0x3742 : 0xFFFF, text.data(), (int)text.size());  // shown only once filled in
             GetWindowTextW(box, title.data(), (int)title.size());

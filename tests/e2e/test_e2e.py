@@ -14,21 +14,9 @@ P, DB, DBU = ('{9F8C9A12-6868-44D8-B9CE-12E403B3BD63}', '{D20CF633-A2EE-42F9-84D
               '{91204651-EA8A-40F3-B15C-93B864B7FF1B}')
 SETTINGS = r'HKCU\Software\VB and VBA Program Settings\TSYPRO_3\StartUp'
 WIZARD = 'Tessary Contact Management (Install|Update) Wizard'
-T = r'{data}\Documents\Templates'
 EDGE = 'C:\\Edge' + '\\folder-abcdefghijklmnopq' * 9 + '\\' + 'x' * 12  # Update.exe fits MAX_PATH, packages not
 LONG = {'AppPath': 'C:\\' + 'a' * 9997, 'DBPath': 'C:\\' + 'd' * 9989 + '\\MainDB\\'}
-# A 3.0 customer's templates, each holding its own name; every category has a "rev30_" twin of one
-# file already, so that file takes the next free name. Name after the run: the file it must be.
-FIRST = [('Envelopes', 'Business 10.env'), ('Labels', 'Address Labels (8160).lbl'),
-         ('Reports', 'Activity by Contact.rpt')]
-TWINS = {r'Reports\rev30_Phone List by Contact.rpt': r'Reports\Phone List by Contact.rpt',
-         r'Reports\My Own Report.rpt': r'Reports\My Own Report.rpt', r'Envelopes\Letter.envelope': r'Envelopes\Letter.envelope'}
-for c, n in FIRST:
-    TWINS.update({f'{c}\\rev30_(2) {n}': f'{c}\\{n}', f'{c}\\rev30_{n}': f'{c}\\rev30_{n}'})
 
-
-def unable(path):
-    return 'Unable to open installation package: \r' + path + '\r'
 
 
 def failed(path, code=None):  # without a code: the message up to msiexec's code, which varies
@@ -56,7 +44,7 @@ ROWS = [
                   r'{win}\regsvr32.exe /s {sys}\mscomm32.ocx', r'{win}\regsvr32.exe /s {sys}\tsyemail.dll'],
          log=[r'Program file: {win}\msiexec.exe'], never=['vezEdeRu'],
          files=[r'{app}\tsy3.exe', r'{sys}\vezEdeRu.exe', r'{sys}\tsyemail.dll', r'{sys}\mscomm32.ocx',
-                r'{data}\MainDB\Contacts.tdb', T + r'\Labels\Address Labels (8160).lbl'],
+                r'{data}\MainDB\Contacts.tdb', r'{data}\Documents\Templates\Labels\Address Labels (8160).lbl'],
          registered={'tsyemail.dll': True, 'mscomm32.ocx': True}),
     dict(id='repair', seq='silent', do=[('write', CUSTOMER)], cmd='Setup.exe S REPAIR PROGRAM DB',
          exit=1603, states={P: 5, DB: 5}, service=['-u', '-i'],
@@ -120,13 +108,8 @@ ROWS = [
     dict(id='settings-10000-characters', seq='refusals', do=[('set', LONG)], cmd='Setup.exe S PROGRAM DB',
          exit=1603, boxes=[failed(PKG, 1603), failed(DB_PKG, 1603)], states={P: -1, DB: -1}, settings={'Ver': None}),
     dict(id='deep-folder', seq='refusals', do=[('kit', EDGE)], dir='C:\\', cmd=f'"{EDGE}\\Update.exe" S PROGRAM DB',
-         exit=1603, boxes=[unable(EDGE + r'\tsy3p_update.msi')], log=[f'Program: {EDGE}\\Update.exe'],
-         never=['msiexec'], states={P: -1, DBU: -1}, files=[EDGE + r'\tsy3p_update.msi']),
-    dict(id='migration-with-twins', seq='refusals', do=[('set', {'Ver': '3.0.2'}), ('write', {
-         T + '\\' + f: '3.0 customer file ' + f + '\r\n' for f in TWINS.values()})], cmd='Setup.exe S DB',
-         exit=0, states={DB: 5}, text={T + '\\' + now: '3.0 customer file ' + f + '\r\n' for now, f in TWINS.items()},
-         log=[f'Rename {T}\\{c}\\{n} -> {T}\\{c}\\rev30_{n} (failed)' for c, n in FIRST],
-         files=[T + r'\Reports\Phone List by Company.rpt'], gone=[T + r'\*\rev30_rev30_*']),
+         exit=1603, boxes=[f'Unable to open installation package: \r{EDGE}\\tsy3p_update.msi\r'], never=['msiexec'],
+         log=[f'Program: {EDGE}\\Update.exe'], states={P: -1, DBU: -1}, files=[EDGE + r'\tsy3p_update.msi']),
     dict(id='wizard-close-message-while-engine-runs', seq='refusals', do=[('cut', DB_PKG)],
          undo=[('uncut', DB_PKG)], keys=['win', 'alt+s', CONF, 'Return'], close_on='could not complete',
          exit=1603, boxes=[failed(DB_PKG)], states={P: 5, DB: -1}, settings={'Ver': '3.3.0'}),

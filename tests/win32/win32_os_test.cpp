@@ -6,7 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <vector>
 
 #include "platform/win32/win32_os.h"
@@ -15,16 +15,6 @@
 #include "wizard/win32/win32_view.h"
 
 using namespace tsy;
-
-namespace {
-
-std::string readFile(const std::string& path) {
-    std::ostringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
-    return s.str();
-}
-
-}  // namespace
 
 // Where the DLL search cannot be restricted, later loads by name find the system folder's DLLs, not the copies
 // planted beside the program (which a load by name would take first).
@@ -59,7 +49,10 @@ TEST_P(Win32Contract, AgreesWithTheFake) {
         SetFileAttributesA((dir + name).c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
     }, [&](auto& name, auto& data, int type) {
         RegSetKeyValueA(HKEY_CURRENT_USER, (key + "\\StartUp").c_str(), name.c_str(), type, data.c_str(), data.size() + 1);
-    }, [&](auto& name) { return std::filesystem::exists(dir + name) ? readFile(dir + name) : "-"; }};
+    }, [&](auto& name) {
+        std::ifstream in(dir + name, std::ios::binary);
+        return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("-");
+    }};
     EXPECT_EQ(GetParam().act(real, disk), GetParam().expected);
     RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
 }
