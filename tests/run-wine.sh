@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# The Wine part of `make check`, against the Windows build that scripts/wine-env.sh picks for
-# this machine: the adapter tests (tests/win32) and the end-to-end table (tests/e2e), both on one
-# private X display, in copies of one freshly booted prefix.
+# The Wine part of `make check` against the Windows build scripts/wine-env.sh picks: the adapter tests
+# (tests/win32), then the end-to-end table (tests/e2e); one X display, copies of one booted prefix.
 #   tests/run-wine.sh              everything
 #   tests/run-wine.sh -k wizard    only the end-to-end table, with these pytest arguments
-# All scratch of a run lives under one new folder in $TMPDIR (TSY_E2E_TMP names another one, whose
-# booted prefix is used again), removed at the end unless TSY_KEEP=1: two runs side by side share nothing.
+# Scratch lives under one new folder in $TMPDIR, removed at the end unless TSY_KEEP=1 (TSY_E2E_TMP names
+# another one, whose booted prefix is used again): two runs side by side share nothing.
 set -uo pipefail
 . "$(dirname "$0")/../scripts/wine-env.sh"
 export PYTHONDONTWRITEBYTECODE=1 LANG=C.UTF-8 LC_ALL=C.UTF-8

@@ -154,12 +154,8 @@ def arrange(px, ops):
             for name in ('msiexec.exe', 'regsvr32.exe', 'vezEdeRu.exe'):
                 shutil.copy(BUILD / 'e2e' / 'driver.exe', px.drive / 'Kit' / name)
         elif op == 'set':
-            rows = [f'"{k}"=hex(1):' + ','.join('%02x' % b for b in (sub(px, v) + '\0').encode('utf-16-le'))
-                    for k, v in a[0].items()]
-            text = '\r\n'.join(['Windows Registry Editor Version 5.00', '', '[HKEY_CURRENT_USER' + SETTINGS[4:] + ']',
-                                 *rows, ''])
-            (px.drive / 'e2e' / 'set.reg').write_bytes(b'\xff\xfe' + text.encode('utf-16-le'))
-            px.wine('reg', 'import', r'C:\e2e\set.reg')
+            for k, v in a[0].items():
+                px.wine('reg', 'add', SETTINGS, '/v', k, '/d', sub(px, v), '/f')
         elif op == 'write':
             for path, text in a[0].items():
                 u(path).parent.mkdir(parents=True, exist_ok=True)
