@@ -79,19 +79,16 @@ BOOL CALLBACK collectBoxes(HWND h, LPARAM boxes) {
     return TRUE;
 }
 
-int buttonId(wchar_t answer, HWND box) {
-    const wchar_t* ids = L" oc   yn";  // IDOK 1, IDCANCEL 2, IDYES 6, IDNO 7
-    if (answer && wcschr(ids + 1, answer)) return (int)(wcschr(ids + 1, answer) - ids);
-    for (int id = IDOK; id <= IDNO; ++id)  // the default button, as Enter would press it
+int defaultButton(HWND box) {  // as Enter would press it
+    for (int id = IDOK; id <= IDNO; ++id)
         if ((GetWindowLongW(GetDlgItem(box, id), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) return id;
     return IDOK;
 }
 
-// Starts CMDLINE in DIR and answers each message box of another process once (ANSWERS: a letter
-// a box, y/n/o/c, then the default button); each box, once gone, is appended to OUT as a record
-// (title, text); prints "exit=<code>". A box whose text holds CLOSEON gets a WM_CLOSE posted to
-// the wizard window first. A folder browser (a box with a folder tree) is recorded with its prompt;
-// the answer "fPATH|" selects PATH in it before OK.
+// Starts CMDLINE in DIR and presses the default button of each message box of another process once;
+// each box, once gone, is appended to OUT as a record (title, text); prints "exit=<code>". A box whose
+// text holds CLOSEON gets a WM_CLOSE posted to the wizard window first. A folder browser (a box with
+// a folder tree) is recorded with its prompt; ANSWERS "fPATH|" selects PATH in it before OK.
 int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wstring closeOn,
         std::wstring cmd) {
     FILE* rec = _wfopen(out, L"ab");
@@ -146,10 +143,9 @@ int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wst
                 DWORD_PTR done = 0;
                 SendMessageTimeoutW(box, BFFM_SETSELECTIONW, TRUE, (LPARAM)remote, SMTO_BLOCK, 10000, &done);
                 VirtualFreeEx(pi.hProcess, remote, 0, MEM_RELEASE);
-                answers = end;  // '|': the default button, OK
+                answers = end + 1;
             }
-            int id = buttonId(*answers, box);
-            answers += *answers ? 1 : 0;
+            const int id = defaultButton(box);
             PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(box, id));
             answered.push_back({box, utf8(title.data()) + "\x1f" + utf8(text.data()) + "\x1e"});
         }
