@@ -190,12 +190,11 @@ int main() {
         if (FILE* ran = _wfopen((me + L".ran").c_str(), L"ab"))
             std::fprintf(ran, "%s\n", utf8(GetCommandLineW()).c_str()), std::fclose(ran);
         char codes[256] = {};
-        FILE* in = _wfopen((me + L".codes").c_str(), L"rb");
-        const size_t n = in ? std::fread(codes, 1, sizeof codes - 1, in) : 0;
-        if (in) std::fclose(in);
+        if (FILE* in = _wfopen((me + L".codes").c_str(), L"rb"))
+            std::fread(codes, 1, sizeof codes - 1, in), std::fclose(in);
         const char* rest = std::strchr(codes, '\n');
-        if (rest && rest[1] && (in = _wfopen((me + L".codes").c_str(), L"wb")))
-            std::fwrite(rest + 1, 1, n - (rest + 1 - codes), in), std::fclose(in);
+        if (FILE* out = rest && rest[1] ? _wfopen((me + L".codes").c_str(), L"wb") : nullptr)
+            std::fputs(rest + 1, out), std::fclose(out);
         return std::atoi(codes);
     }
     std::wstring command = argc > 1 ? argv[1] : L"";
