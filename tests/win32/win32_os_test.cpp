@@ -93,8 +93,6 @@ TEST(Win32View, ADpiChangeLaysEveryControlOutAgain) {
     showWizard();
     HWND form = FindWindowW(L"TsyWizardForm", nullptr);
     ASSERT_TRUE(form);
-    // The hidden panels' controls come by a message the first showing posts, before any input.
-    for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
     std::vector<RECT> before, after;
     EnumChildWindows(form, collectChild, reinterpret_cast<LPARAM>(&before));
     RECT was{}, now{};
