@@ -100,6 +100,7 @@ TEST(Win32View, ADpiChangeLaysEveryControlOutAgain) {
     showWizard();
     HWND form = FindWindowW(L"TsyWizardForm", nullptr);
     ASSERT_TRUE(form);
+    for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);  // the windows made after showing
     std::vector<RECT> before, after;
     EnumChildWindows(form, collectChild, reinterpret_cast<LPARAM>(&before));
     RECT was{}, now{};
