@@ -85,10 +85,9 @@ TEST(SetupLog, AFailedWriteIsRetriedOnceThenTheLogIsGivenUpAndTheRunNeverChanges
     }
 }
 
-// Where nobody can answer (a window station that is not visible) no box is shown: each is logged with its title and
-// the answer of its default button, and the run goes on with it. A station whose flags cannot be read shows them.
 // Only a person at a visible station's default desktop, outside session 0 from Windows 6 on, can answer (a locked
-// screen keeps the thread on the default desktop); elsewhere the shell is told to show no box of its own either.
+// screen keeps the thread on the default desktop; facts that cannot be read count as a person's). Elsewhere each box is
+// logged with its title and its default button's answer, the run goes on, and the shell is told to show none either.
 TEST(SetupLog, BoxesNobodyCanAnswerAreLoggedWithTheirDefaultButton) {
     const struct { long flags; int style, answer; const char* desktop = "Default"; long session = 1, major = 6; } rows[] = {
         {0, mb::OkOnly, mb::AnswerOk}, {0, mb::YesNo | mb::Question, mb::AnswerYes}, {2, mb::YesNo | mb::DefaultButton2, mb::AnswerNo},

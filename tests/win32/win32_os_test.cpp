@@ -93,6 +93,7 @@ TEST(Win32View, ADpiChangeLaysEveryControlOutAgain) {
     showWizard();
     HWND form = FindWindowW(L"TsyWizardForm", nullptr);
     ASSERT_TRUE(form);
+    for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);  // the windows made after showing
     std::vector<RECT> before, after;
     EnumChildWindows(form, collectChild, reinterpret_cast<LPARAM>(&before));
     RECT was{}, now{};
@@ -119,7 +120,7 @@ TEST(Win32View, ADpiChangeLaysEveryControlOutAgain) {
 }
 
 // What the input box showed, read while it was up by a timer of the thread that waits on it.
-struct InputBoxSeen { HWND behind; bool behindEnabled = true; RECT prompt{}, edit{}, client{}; int lineHeight = 0; } seen;
+struct InputBoxSeen { HWND behind; WPARAM button; bool behindEnabled = true; RECT prompt{}, edit{}, client{}; int lineHeight = 0; } seen;
 
 void CALLBACK answerInputBox(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND box = FindWindowW(L"#32770", L"Interface level");
@@ -134,21 +135,21 @@ void CALLBACK answerInputBox(HWND, UINT, UINT_PTR timer, DWORD) {
     GetTextMetricsW(dc, &tm), ReleaseDC(prompt, dc);
     seen.lineHeight = tm.tmHeight;
     SetWindowTextW(edit, L" /qn typed");
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    PostMessageW(box, WM_COMMAND, seen.button, 0);
 }
 
 // The debug prompts' input box, over an active window and over one that is not: the window behind
 // takes no input while it is up, every line of a ten-line prompt shows above the text field, and
-// the answer is what was typed over the default.
+// the answer is what was typed over the default, or nothing on Cancel.
 TEST(Win32Dialogs, TheInputBoxIsModalShowsItsWholePromptAndAnswersWhatWasTyped) {
     std::string prompt = "Interface level (sUI)";
     for (int i = 1; i < 10; ++i) prompt += "\r/q" + std::string(i, 'b') + "  line " + std::to_string(i);
     for (int show : {SW_SHOW, SW_SHOWNOACTIVATE}) {
         seen = InputBoxSeen{CreateWindowW(L"Static", L"behind", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                                          nullptr, nullptr, nullptr)};
+                                          nullptr, nullptr, nullptr), show == SW_SHOW ? IDOK : IDCANCEL};
         ShowWindow(seen.behind, show);
         SetTimer(nullptr, 0, 50, answerInputBox);
-        EXPECT_EQ(Win32Os().inputBox(prompt, "Interface level", " /qb-"), " /qn typed") << show;
+        EXPECT_EQ(Win32Os().inputBox(prompt, "Interface level", " /qb-"), show == SW_SHOW ? " /qn typed" : "") << show;
         EXPECT_FALSE(seen.behindEnabled) << show;
         EXPECT_TRUE(IsWindowEnabled(seen.behind));
         EXPECT_GE(seen.prompt.bottom - seen.prompt.top, 10 * seen.lineHeight);
