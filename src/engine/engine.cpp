@@ -81,7 +81,7 @@ private:
     bool bMigrate_ = false;
     bool bErr_ = false;
     bool programFailed_ = false;
-    bool restart_ = false;  // a Windows Installer run needs a restart (3010) or began one (1641)
+    bool restart_ = false;       // a Windows Installer run needs a restart (3010)
     bool restartBegun_ = false;  // a Windows Installer run began the restart (1641)
     bool busy_ = false;     // Windows Installer stayed busy with another installation
     std::size_t busyWaits_ = 0;  // the waits for a busy Windows Installer so far
@@ -280,7 +280,7 @@ bool InstallRun::runMsi(const std::string& commandLine, const std::string& packa
         });
         return started;
     }
-    if (exitCode && (*exitCode == 3010 || *exitCode == 1641)) restart_ = true;
+    if (exitCode == 3010u) restart_ = true;
     if (exitCode == 1641u) restartBegun_ = true;
     if (exitCode && !engine::msiSucceeded(*exitCode)) {
         bErr_ = true;
