@@ -252,10 +252,12 @@ ShellWaitResult LoggingOs::shellExecuteWait(const std::string& operation, const 
     const std::string outcome = !r.process.created ? "no process to wait for"
                                 : r.process.waited
                                     ? "ended with exit code " + std::to_string(r.process.exitCode)
-                                    : "still running after " + std::to_string(waitMs) + " ms";
+                                    : "still running when the wait ended";
     log("Shell " + operation + ": " + file + (parameters.empty() ? "" : " " + parameters) +
         "\rFolder: " + folder + "\rReturned: " + std::to_string(r.answer) +
-        (r.answer >= 32 ? " (started: " + outcome + ")" : " (error)"));
+        (r.answer >= 32
+             ? " (started, waited for up to " + std::to_string(waitMs) + " ms: " + outcome + ")"
+             : " (error)"));
     return r;
 }
 

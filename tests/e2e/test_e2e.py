@@ -74,7 +74,7 @@ ROWS = [
          states={P: 5, DB: 5}, registered={'tsyemail.dll': True, 'mscomm32.ocx': True}),
     dict(id='remove-on-agent-desktop', seq='deploy', answers='@', cmd='Setup.exe S REMOVE PROGRAM DB', exit=0,
          states={P: -1, DB: -1}, registered={'tsyemail.dll': False},
-         log=[r'Shell open: {win}\regsvr32.exe /s /u {sys}\tsyemail.dll', '(started: ended with exit code 0)']),
+         log=[r'Shell open: {win}\regsvr32.exe /s /u {sys}\tsyemail.dll', '(started, waited for up to 60000 ms: ended with exit code 0)']),
     dict(id='busy-then-free', seq='deploy', do=[('standin', '1618\n0\n')], cmd='Setup.exe S PROGRAM DB', exit=0,
          ran=[msi('/I', 'tsy3p.msi', '{app}')] * 2 + [msi('/I', 'tsy3db.msi', '{appdata}')],
          log=['Decision: Windows Installer is busy with another installation (1618): {kit}\\tsy3p.msi tried again after '

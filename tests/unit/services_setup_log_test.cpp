@@ -154,9 +154,9 @@ TEST(SetupLog, EntriesBeyondTheHeader) {
               "Level:" + more + "Default:  /qb-" + more + "Answer: (empty: Cancel or blank)\r\n",
               "tool.exe /x" + more + "Folder: C:\\" + more + "Result: " +
                   (!process.created ? "not started" : process.waited ? "exit code 7" : "still running after the wait") + "\r\n",
-              "Returned: 42 (started: " + std::string(!process.created ? "no process to wait for" : process.waited
-                                                                             ? "ended with exit code 7"
-                                                                             : "still running after 60000 ms") + ")\r\n",
+              "Returned: 42 (started, waited for up to 60000 ms: " +
+                  std::string(!process.created ? "no process to wait for" : process.waited
+                                                   ? "ended with exit code 7" : "still running when the wait ended") + ")\r\n",
               "  Result: " + std::string(r.result) + ", exit code " + std::to_string(r.code) + "\r\n"})
             EXPECT_NE(log.str().find(expected), std::string::npos) << expected << "\n" << log.str();
     }
