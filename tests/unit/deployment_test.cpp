@@ -64,7 +64,7 @@ TEST(Deployment, ABusyInstallerAndRestarts) {
         const auto messages = fake.messages();
         EXPECT_EQ(std::count_if(messages.begin(), messages.end(), [](auto& m) { return m.starts_with("Another"); }),
                   r.busyBoxes);
-        if (r.busyBoxes) EXPECT_EQ(messages[0], busy);
+        if (r.busyBoxes) { EXPECT_EQ(messages[0], busy); }
         EXPECT_EQ(runs, r.runs);
     }
 }
