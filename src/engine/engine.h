@@ -20,8 +20,8 @@ struct InstallRequest {
     bool bFullUI = false, bDBFullUI = false;
 };
 
-// True when no step failed (Succeeded, Restart or RestartBegun). When outcome is given it receives why the
-// run ended as it did.
+// True when no step failed (Succeeded, Restart or RestartBegun). When outcome is given it
+// receives why the run ended as it did.
 bool SYS_Install(InstallRequest& request, InstallOutcome* outcome = nullptr);
 
 // Process exit code of a run: 0 success, 3010 success that needs a restart, 1641 success whose

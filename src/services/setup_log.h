@@ -31,8 +31,6 @@ public:
 
     static std::string defaultLogPath(Os& os);  // <temp>\TSY Setup.log, empty when unknown
     bool active() const { return active_; }
-    // False where nobody can answer a box (see above).
-    bool interactive() const { return interactive_; }
     // The result of a run that ends by returning rather than through endProcess.
     void logResult(int exitCode);
 
