@@ -114,14 +114,25 @@ TEST_F(WizardTest, LoadShowsModeAndEdition) {
 // Next or Finish, whichever is shown (N, F; lower case: shown but unusable), after each key, by panel and its boxes:
 // the menus move on only by their own buttons; the folders and the install type lead on to the options unless only
 // the database is chosen; the repair finishes from the database box alone; removal and configure need a box ticked.
-TEST_F(WizardTest, NextOrFinishByPanelAndBoxes) {
-    struct Row { const char *name, *start, *keys, *buttons; };
+// Then what the boxes hold when a panel is shown again (Back, then Next or the menu's button), by mode: the panel, the
+// folder boxes, the Outlook box, the removal and repair boxes. A box the user changed keeps its value, except that a
+// menu's task sets its own boxes anew and Configure ticks the Outlook box each time (the edition without it empties it).
+TEST_F(WizardTest, ButtonsByPanelAndBoxesAndBoxesWhenAPanelIsShownAgain) {
+    struct Row { const char *name, *start, *keys, *buttons = "", *boxes = ""; };  // empty: not looked at
     for (const Row& r : {Row{"folders", "pro", "custom in1 in2 in1 in2", "n N F f N N"},
                          Row{"install type", "pro:U", "installed network opt2 opt0 opt1", "n n N F N N"},
                          Row{"repair", "pro:PD", "repair ck4 ck5 ck4 ck5", "n N f F N N"},
                          Row{"remove", "pro:PD", "remove ck2 ck3 ck2 ck3", "n F f F F F"},
                          Row{"configure", "pro:PD", "configure ck0 ck0", "n F f F"},
-                         Row{"install options", "pro", "single ck0 ck0 back", "n F F F n"}}) {
+                         Row{"install options", "pro", "single ck0 ck0 back", "n F F F n"},
+                         Row{"custom again", "pro", "custom in2 next ck0 back next", "", "2 1000010"},
+                         Row{"network again", "pro", "network in2 next ck0 back next", "", "2 1100010"},
+                         Row{"update custom again", "pro:U", "custom in2 next ck0 back next", "", "2 1000010"},
+                         Row{"single after back", "pro", "single ck0 back custom next", "", "2 1100010"},
+                         Row{"configure again", "pro:PD", "configure ck0 back configure", "", "2 0011010"},
+                         Row{"configure rtf3 again", "rtf3:PD", "configure back configure", "", "2 0001010"},
+                         Row{"repair again", "pro:PD", "repair ck5 next ck0 back next", "", "2 0001011"},
+                         Row{"remove again", "pro:PD", "remove ck3 ck2 back remove", "", "3 0010110"}}) {
         SCOPED_TRACE(r.name);
         open(r.start);
         std::string buttons;
@@ -133,32 +144,12 @@ TEST_F(WizardTest, NextOrFinishByPanelAndBoxes) {
         look();
         std::istringstream keys(r.keys);
         for (std::string k; keys >> k; look()) walk(k);
-        EXPECT_EQ(buttons, r.buttons);
-    }
-}
-
-
-// What the boxes hold when a panel is shown again (Back, then Next or the menu's button), by mode: the folder boxes,
-// then the Outlook box and the removal and repair boxes. A box the user changed keeps its value, except that a
-// menu's task sets its own boxes anew and Configure ticks the Outlook box each time (the edition without it empties it).
-TEST_F(WizardTest, BoxesWhenAPanelIsShownAgain) {
-    struct Row { const char *name, *start, *keys, *boxes; };
-    for (const Row& r : {Row{"custom", "pro", "custom in2 next ck0 back next", "2 1000010"},
-                         Row{"network", "pro", "network in2 next ck0 back next", "2 1100010"},
-                         Row{"update custom", "pro:U", "custom in2 next ck0 back next", "2 1000010"},
-                         Row{"single after back", "pro", "single ck0 back custom next", "2 1100010"},
-                         Row{"configure", "pro:PD", "configure ck0 back configure", "2 0011010"},
-                         Row{"configure rtf3", "rtf3:PD", "configure back configure", "2 0001010"},
-                         Row{"repair", "pro:PD", "repair ck5 next ck0 back next", "2 0001011"},
-                         Row{"remove", "pro:PD", "remove ck3 ck2 back remove", "3 0010110"}}) {
-        SCOPED_TRACE(r.name);
-        open(r.start);
-        walk(r.keys);
+        if (*r.buttons) { EXPECT_EQ(buttons, r.buttons); }
         std::string boxes = std::to_string(form->currentPanel()) + " ";
         for (const Control* c : {&form->ckInstall(1), &form->ckInstall(2), &form->ckOpt(0), &form->ckOpt(2), &form->ckOpt(3),
                                  &form->ckOpt(4), &form->ckOpt(5)})
             boxes += std::to_string(c->value());
-        EXPECT_EQ(boxes, r.boxes);
+        if (*r.boxes) { EXPECT_EQ(boxes, r.boxes); }
     }
 }
 
