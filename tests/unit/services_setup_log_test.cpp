@@ -97,6 +97,8 @@ TEST(SetupLog, BoxesNobodyCanAnswerAreLoggedWithTheirDefaultButton) {
         {1, mb::YesNo, mb::AnswerYes, "Default", 0, 6}, {1, mb::YesNo, mb::AnswerIgnore, "Default", 0, 5},
         {1, mb::YesNo, mb::AnswerIgnore, "Default", 3, 10}, {1, mb::YesNo, mb::AnswerIgnore, "", -1, 10}};
     for (const auto& r : rows) {
+        SCOPED_TRACE(::testing::Message() << "station " << r.flags << ", desktop \"" << r.desktop << "\", session " << r.session
+                                          << ", Windows " << r.major << ", style " << r.style);
         OsScope scope;
         scope.fake.addFolder("C:\\Users\\tester\\Temp");
         scope.fake.stationFlags = r.flags, scope.fake.desktop = r.desktop, scope.fake.session = r.session;
@@ -105,7 +107,7 @@ TEST(SetupLog, BoxesNobodyCanAnswerAreLoggedWithTheirDefaultButton) {
         scope.fake.inputBoxAnswers = {"typed"};
         LoggingOs logging(scope.fake, LoggingOs::defaultLogPath(scope.fake), "TSYPRO_3");
         const bool shown = r.answer == mb::AnswerIgnore;
-        EXPECT_EQ(logging.msgBox("Go on?", r.style, ""), r.answer) << r.flags << " " << r.style;
+        EXPECT_EQ(logging.msgBox("Go on?", r.style, ""), r.answer);
         EXPECT_EQ(logging.inputBox("Level:", "Debug", " /qb-"), shown ? "typed" : " /qb-");
         EXPECT_EQ(scope.fake.callsNamed("shellWithoutUi").size(), shown ? 0u : 1u);
         std::ostringstream log;
@@ -129,6 +131,7 @@ TEST(SetupLog, EntriesBeyondTheHeader) {
                          {"Setup", "TSYPRO_3", false, mb::AnswerOk, 3010, "install", "Professional", "OK",
                           "success, Windows must restart to complete it"}};
     for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.exe) + ", " + r.key);
         OsScope scope;
         scope.fake.addFolder(scope.fake.temp);
         scope.fake.exe = r.exe;

@@ -36,8 +36,9 @@ TEST_F(ServicesTest, FileCheck) {
         {"tsy3p.msi", "C:\\Nowhere", false, ""}, {"tsy3p.msi", "C:\\Kit\\Package", false, "C:\\Kit\\Package\\tsy3p.msi"},
     };
     for (const auto& [file, folder, present, asked] : rows) {
+        SCOPED_TRACE(std::string(file) + " in " + folder);
         fake.calls.clear();
-        EXPECT_EQ(SYS_File_FileCheck(file, folder, false, true), present) << file << " in " << folder;
+        EXPECT_EQ(SYS_File_FileCheck(file, folder, false, true), present);
         std::string listed;
         for (const Call& c : fake.calls)
             if (c.name == "dirFirst" && c.args[1] == "0" && listed.empty()) listed = c.args[0];
@@ -52,6 +53,7 @@ TEST_F(ServicesTest, MsiexecComesFromTheSystemFolder) {
     const std::tuple<bool, ProcessResult, std::optional<std::uint32_t>> rows[] = {  // system folder, result, exit code
         {true, {true, true, 1603}, 1603}, {true, {true, false, 7}, std::nullopt}, {false, {true, true, 0}, std::nullopt}};
     for (const auto& [folder, result, code] : rows) {
+        SCOPED_TRACE(::testing::Message() << "system folder " << folder << ", exit code " << result.exitCode);
         fake.calls.clear();
         fake.fault = [&](auto& n) { return n == "systemDirectory" && !folder ? FakeOs::FaultReturn : FakeOs::FaultNone; };
         fake.onCreateProcess = [&](auto&, auto&) { return result; };
@@ -83,13 +85,14 @@ TEST_F(ServicesTest, OpenProgramByTheShellsAnswer) {
         {0, 32, {notFound}},  // not there
     };
     for (const auto& [hresult, answer, expected] : rows) {
+        SCOPED_TRACE(::testing::Message() << "desktop shell " << hresult << ", shell " << answer);
         fake.calls.clear();
         if (expected.size() > 1 || expected[0].starts_with(desktop)) fake.addFile(file);
         else fs::remove(fake.hostPath(file));
         fake.desktopShell = hresult;
         fake.onShellExecute = [&](auto&, auto& params) { return params == "1" ? 2 : answer; };
         std::string f = file, params;
-        EXPECT_EQ(SYS_OpenProgram(f, params), !expected.back().ends_with(" #0")) << answer;
+        EXPECT_EQ(SYS_OpenProgram(f, params), !expected.back().ends_with(" #0"));
         Lines shown;
         for (const std::string& line : seen()) if (!line.starts_with("dirFirst")) shown.push_back(line);
         EXPECT_EQ(shown, expected);

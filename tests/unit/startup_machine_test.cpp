@@ -14,16 +14,17 @@ TEST(StartUpEdition, TheBuildKeyDecidesEditionProgramAndPackages) {
     for (const Row& r : {Row{"TSYPRO_3", true, false, "tsy3.exe"}, Row{"tsypro_ws", true, true, "TSY3_WS.exe"},
                          Row{"TsyPro_Rtf3", true, true, "TSY3_RTF.exe"}, Row{"TSYLT_3", false, false, "tsy3.exe"},
                          Row{"TSYPR", false, false, "tsy3.exe"}}) {
+        SCOPED_TRACE(r.key);
         OsScope os;
         for (bool update : {false, true}) {
             sys().gbUpdate = update;
             configureEdition(r.key);
-            EXPECT_EQ(sys().gsProdID, test::kProgramCode[r.pro]) << r.key << update;
-            EXPECT_EQ(sys().gsDBProdID, test::kDatabaseCode[r.pro][update]) << r.key << update;
+            EXPECT_EQ(sys().gsProdID, test::kProgramCode[r.pro]) << update;
+            EXPECT_EQ(sys().gsDBProdID, test::kDatabaseCode[r.pro][update]) << update;
         }
-        EXPECT_EQ(sys().gbPro, r.pro) << r.key;
-        EXPECT_EQ(sys().gbAltBuild, r.alt) << r.key;
-        EXPECT_EQ(sys().gsExeName, r.exe) << r.key;
+        EXPECT_EQ(sys().gbPro, r.pro);
+        EXPECT_EQ(sys().gbAltBuild, r.alt);
+        EXPECT_EQ(sys().gsExeName, r.exe);
     }
 }
 
@@ -35,6 +36,7 @@ TEST(StartUpDetect, InstallStateByPackage) {
                          Row{2, 5, 2, false, true, "01"}, Row{-1, 4, 5, false, true, "00"},
                          Row{5, 5, 2, true, true, "10"}, Row{1, 2, 3, true, true, "01"},
                          Row{5, 5, 5, false, false, "10"}}) {
+        SCOPED_TRACE(::testing::Message() << "states " << r.program << " " << r.db << " " << r.dbUpdate << (r.update ? ", update" : ""));
         OsScope os;
         const std::string code[] = {test::kProgramCode[1], test::kDatabaseCode[1][0], test::kDatabaseCode[1][1]};
         sys().gbUpdate = r.update;
@@ -47,8 +49,7 @@ TEST(StartUpDetect, InstallStateByPackage) {
             sys().gbInstalled = !r.available;  // a failed query keeps this
             os.fake.calls.clear();
             SYS_IsInstalled();
-            EXPECT_EQ(std::string() + "01"[sys().gbInstalled] + "01"[sys().gbDBInstalled], r.flags)
-                << r.program << " " << r.db << " " << r.update;
+            EXPECT_EQ(std::string() + "01"[sys().gbInstalled] + "01"[sys().gbDBInstalled], r.flags) << "debug " << debug;
             const std::string& db = code[r.update ? 2 : 1], query = "errHdl_SYS_IsInstalled: ProductID: ";
             const std::string told = !debug ? "" : !r.available ? query + code[0] + "\r // " + query + db + "\r"
                 : std::string("gbInstalled =") + (r.flags[0] == '1' ? "True" : "False") + "  gsProdID = " + code[0] + "\rgbDBInstalled = " +
@@ -60,7 +61,8 @@ TEST(StartUpDetect, InstallStateByPackage) {
 
 // machine: "s<csidl>=" special folder, "p<csidl>=" folder path, "AppPath=", "DBPath=" saved,
 // "dir=" an existing folder; ';' between them, '|' for a NUL.
-struct Machine { const char* key; long major; const char* machine; const char* folders; };
+struct Machine { const char *name, *key; long major; const char* machine; const char* folders; };
+void PrintTo(const Machine& m, std::ostream* os) { *os << m.name; }
 
 class StartUpFolders : public ::testing::TestWithParam<Machine> {};
 
@@ -85,20 +87,20 @@ TEST_P(StartUpFolders, DiscoveredSavedOrFallen) {
 }
 
 const Machine kMachines[] = {
-    {"TSYPRO_3", 10, "s42=C:\\PF86|x;s41=C:\\S86;s38=C:\\PF;p35=C:\\PD\\|x",
+    {"Windows 10: the 32-bit folders, answers ending at a NUL", "TSYPRO_3", 10, "s42=C:\\PF86|x;s41=C:\\S86;s38=C:\\PF;p35=C:\\PD\\|x",
      "C:\\PF86 | C:\\S86 | C:\\PF86\\Tessary Contact Management | C:\\PD\\Tessary Data"},
-    {"TSYPRO_3", 5, "s42=C:\\PF86;s41=C:\\S86;s38=C:\\PF;s35=C:\\All Users\\",
+    {"Windows 5: no 32-bit folders asked", "TSYPRO_3", 5, "s42=C:\\PF86;s41=C:\\S86;s38=C:\\PF;s35=C:\\All Users\\",
      "C:\\PF | C:\\windows\\system32 | C:\\PF\\Tessary Contact Management | C:\\All Users\\Tessary Data"},
-    {"TSYPRO_3", 6, "",
+    {"nothing answers: the fallbacks", "TSYPRO_3", 6, "",
      "C:\\Program Files (x86) | C:\\windows\\system32 | C:\\Program Files (x86)\\Tessary Contact Management | "
      "C:\\ProgramData\\Tessary Data"},
-    {"TSYLT_3", 6, "s38=D:\\Apps;p46=C:\\Docs\\",
+    {"Lite: its own folder; the documents folder for data", "TSYLT_3", 6, "s38=D:\\Apps;p46=C:\\Docs\\",
      "D:\\Apps | C:\\windows\\system32 | D:\\Apps\\Tessary Contact Management Lite | C:\\Docs\\Tessary Data"},
-    {"TSYPRO_3", 6, "s42=C:\\PF86;dir=C:\\PF86\\tessary contact management 3.0",
+    {"a 3.0 installation's folder kept", "TSYPRO_3", 6, "s42=C:\\PF86;dir=C:\\PF86\\tessary contact management 3.0",
      "C:\\PF86 | C:\\windows\\system32 | C:\\PF86\\Tessary Contact Management 3.0 | C:\\ProgramData\\Tessary Data"},
-    {"TSYPRO_3", 6, "s42=C:\\PF86;AppPath=D:\\TSY\\;DBPath=D:\\Shared\\TD\\MainDB\\",
+    {"saved folders", "TSYPRO_3", 6, "s42=C:\\PF86;AppPath=D:\\TSY\\;DBPath=D:\\Shared\\TD\\MainDB\\",
      "C:\\PF86 | C:\\windows\\system32 | D:\\TSY\\ | D:\\Shared\\TD"},
-    {"TSYPRO_3", 6, "s42=C:\\PF86;p35=C:\\PD;DBPath=c:\\pf86\\TD\\MainDB\\",
+    {"a saved database folder inside the programs folder ignored", "TSYPRO_3", 6, "s42=C:\\PF86;p35=C:\\PD;DBPath=c:\\pf86\\TD\\MainDB\\",
      "C:\\PF86 | C:\\windows\\system32 | C:\\PF86\\Tessary Contact Management | C:\\PD\\Tessary Data"},
 };
 

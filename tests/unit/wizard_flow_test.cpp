@@ -91,22 +91,23 @@ TEST_F(WizardTest, LoadShowsModeAndEdition) {
                          Row{"rtf3", "Professional 3.3", "0 -----"}, Row{"rtf3:PD", "Professional 3.3", "6 01-1-"},
                          Row{"pro:D", "Professional 3.3", "0 0-1-0"}, Row{"pro:UPD", "Update to 3.3.0", "6 01-10"},
                          Row{"lite:U", "Update to 3.3.0", "0 0---0"}}) {
+        SCOPED_TRACE(r.start);
         open(r.start);
         const bool update = std::strchr(r.start, 'U');
         EXPECT_EQ(form->window().caption(), std::string("Tessary Contact Management ") + (update ? "Update" : "Install") + " Wizard");
         EXPECT_EQ(form->lbVersion.caption(), r.version);
-        EXPECT_EQ(form->lbRev.visible(), !update) << r.start;
-        EXPECT_EQ(form->lbProOnly().visible(), r.start[0] == 'l') << r.start;
+        EXPECT_EQ(form->lbRev.visible(), !update);
+        EXPECT_EQ(form->lbProOnly().visible(), r.start[0] == 'l');
         std::string offers = std::to_string(form->currentPanel()) + " ";
         for (const Control* c : {&form->cmdOpt(0), &form->ckOpt(2), &form->ckOpt(3), &form->ckOpt(4), &form->ckOpt(5)})
             offers += c->enabled() ? std::to_string(c->value()) : "-";
-        EXPECT_EQ(offers, r.offers) << r.start;
+        EXPECT_EQ(offers, r.offers);
         int updateCaptions = 0;
         for (const Control* c : {&form->ckOpt(5), &form->frWiz(5), &form->ckInstall(1), &form->ckInstall(2),
                                  &form->optInstall(0), &form->optInstall(1), &form->optInstall(2)})
             updateCaptions += c->caption().find("Update") != std::string::npos;
-        EXPECT_EQ(updateCaptions, update ? 7 : 0) << r.start;
-        EXPECT_EQ(form->ckOpt(5).caption().find("WARNING") != std::string::npos, !update) << r.start;
+        EXPECT_EQ(updateCaptions, update ? 7 : 0);
+        EXPECT_EQ(form->ckOpt(5).caption().find("WARNING") != std::string::npos, !update);
     }
 }
 

@@ -44,11 +44,12 @@ TEST_F(WizardTest, BrowsingFillsTheRowAndTheDatabaseGetsItsFolder) {
     for (const Row& r : {Row{1, "D:\\Apps", "D:\\Apps"}, Row{2, "D:\\Data", "D:\\Data\\Tessary Data"},
                          Row{2, "D:\\x\\tessary DATA", "D:\\x\\tessary DATA"}, Row{2, "D:/Data", "D:/Data/Tessary Data"},
                          Row{2, "C:\\", "C:\\\\Tessary Data"}, Row{2, "", kDataFolder}}) {
+        SCOPED_TRACE(r.picked);
         open("pro");
         walk("custom");
         fake.browseAnswers.push_back(r.picked);
         form->userClick(form->cmdPath(r.row));
-        EXPECT_EQ(form->txPath(r.row).text(), r.text) << r.picked;
+        EXPECT_EQ(form->txPath(r.row).text(), r.text);
     }
 }
 
