@@ -3,6 +3,7 @@
 //   run <msiexec.exe's parameters>     open <file> <parameters> @<folder>
 //   save <key>=<value>                 box <text> [#<style>] [[<title>]]
 //   ask <default answer>               move <from> -> <to>      (renames that succeeded)
+//   wait <milliseconds>
 // The Windows system folder (GetSystemDirectory) and the setup's own system folder differ, as
 // for a 32-bit setup on 64-bit Windows; the trail writes them <win> and <sys>.
 #include <gtest/gtest.h>
@@ -41,8 +42,8 @@ struct Scenario {
     long winMajor = 6;
     bool systemFolder = true;    // whether Windows names its system folder; the setup's own:
     const char* systemDir = "C:\\windows\\syswow64";
-    const char* failing = "";    // the package whose msiexec.exe ends with `exit`, or is not started
-    std::uint32_t exit = 0;
+    const char* failing = "";    // the packages (by the start of their names) whose msiexec.exe ends with `exit`, or is not started
+    std::deque<std::uint32_t> exit = {};  // one code a run, the last one repeated
     bool started = true;
     long shell = 42;             // the shell's answer to an open request ("open with" retries get 2)
     std::deque<std::string> answers = {};  // input boxes in order; then the default text
@@ -74,6 +75,8 @@ Lines trail(const FakeOs& fake, const std::string& kinds) {
             line = "box " + a[0] + (a[1] == "0" ? "" : " #" + a[1]) + (a[2].empty() ? "" : " [" + a[2] + "]");
         } else if (c.name == "inputBox") {
             line = "ask " + a[2];
+        } else if (c.name == "sleep") {
+            line = "wait " + a[0];
         } else if (c.name == "moveFile" && c.result == "true") {
             line = "move " + a[0] + " -> " + a[1];
         }
@@ -111,9 +114,12 @@ void play(const Scenario& s) {
     fake.winVersion.major = s.winMajor;
     fake.inputBoxAnswers = s.answers;
     fake.msgBoxAnswers = s.boxes;
-    fake.onCreateProcess = [&s](auto&, const std::string& cmd) {
-        const bool hit = *s.failing && cmd.find(std::string("\\") + s.failing + ".msi") != std::string::npos;
-        return ProcessResult{!hit || s.started, true, hit ? s.exit : 0};
+    std::deque<std::uint32_t> exits = s.exit;
+    fake.onCreateProcess = [&](auto&, const std::string& cmd) {
+        const bool hit = *s.failing && cmd.find(std::string("\\") + s.failing) != std::string::npos;
+        const std::uint32_t code = hit && !exits.empty() ? exits.front() : 0;
+        if (hit && exits.size() > 1) exits.pop_front();
+        return ProcessResult{!hit || s.started, true, code};
     };
     fake.onShellExecute = [&s](auto& file, auto& params) { return params == "1" ? 2 : s.shell; };
     fake.fault = [&fake, &s](const std::string& name) {
@@ -219,7 +225,7 @@ TEST(Engine, DebugAnswers) {
          .trail = {kProgram, "box errHdl_SYS_Install: Invalid procedure call or argument (5)\r\rResume Next? #4"}},
         {.name = "refused setting told outside debug", .key = "TSYLITE_3", .refused = "DBPath", .request = "DB", .kinds = "run box", .exitCode = 1603,
          .trail = {"box errHdl_SYS_Install: Invalid procedure call or argument (5)\r\r #16"}},
-        {.name = "debug: failed program, then Yes cancels", .failing = "tsy3p", .exit = 1603, .answers = {" /qb-", ""}, .request = "DEBUG PROGRAM DB OL", .kinds = "run save box",
+        {.name = "debug: failed program, then Yes cancels", .failing = "tsy3p", .exit = {1603}, .answers = {" /qb-", ""}, .request = "DEBUG PROGRAM DB OL", .kinds = "run save box",
          .exitCode = 1603, .trail = {kProgram,
                                      "box Windows Installer could not complete the installation of:\rC:\\Kit\\tsy3p.msi\r"
                                                "(error 1603) #16", "box Cancel install? #52"}},
@@ -230,7 +236,9 @@ TEST(Engine, DebugAnswers) {
 // A restart Windows Installer asked for (3010) or began (1641) ends the run with that code, unless something failed.
 // A package Windows Installer did not complete, or never got, fails the run, which goes on; "Ver" only over a program
 // that went in; the database engine only after the program's installer ran. The packages lie beside the setup (in its
-// Package folder if it is "TSY Setup"); a hidden one is none. A quote would end the quoted path early: refused.
+// Package folder if it is "TSY Setup"); a hidden one is none. A quote would end the quoted path early: refused. A silent
+// run tries a busy Windows Installer (1618) again after waits of 10, 20 and 30 s, over the whole run; still busy, it
+// ends 1618 unless something else failed. The wizard does not wait behind its hidden window: it says so at once.
 TEST(Engine, Failures) {
     const std::string notDone = "box Windows Installer could not complete the installation of:\rC:\\Kit\\";
     auto missing = [](const std::string& path, const std::string& exe) {
@@ -241,13 +249,30 @@ TEST(Engine, Failures) {
         return "box SYS_Install: A folder or file name cannot contain the quote character (\"):\r" + path +
                "\r\rNothing was installed from this package. Please choose another folder and run the setup again.\r #16";
     };
+    const std::string p = R"(run /I "C:\Kit\tsy3p.msi"ALLUSERS=2  TARGETDIR="C:\App" /qn)", w10 = "wait 10000", w20 = "wait 20000",
+                      d = R"(run /I "C:\Kit\tsy3db.msi"ALLUSERS=2  TARGETDIR="D:\Data" /qn)", w30 = "wait 30000";
+    auto busy = [](const char* package) {
+        return std::string("box Another installation is in progress, so Windows Installer could not install:\rC:\\Kit\\") +
+               package + ".msi\rPlease wait until it has finished, then run this setup again. #16";
+    };
     const Scenario rows[] = {
-        {.name = "program asks for a restart", .failing = "tsy3p", .exit = 3010, .kinds = "box save", .exitCode = 3010, .trail = {kDBPath, kSaved, kVer}},
-        {.name = "database began a restart", .failing = "tsy3db", .exit = 1641, .kinds = "box save", .exitCode = 1641, .trail = {kDBPath, kSaved, kVer}},
-        {.name = "restart and a failed registration", .failing = "tsy3p", .exit = 3010, .shell = 8, .request = "PROGRAM", .kinds = "save", .exitCode = 1603, .trail = {kSaved, kVer}},
-        {.name = "program cancelled in its installer", .failing = "tsy3p", .exit = 1602, .kinds = "box save", .exitCode = 1603,
+        {.name = "busy, then free", .failing = "tsy3p", .exit = {1618, 1618, 0}, .request = "S PROGRAM DB", .kinds = "run wait box",
+         .trail = {p, w10, p, w20, p, d}},
+        {.name = "busy throughout: the waits end, the next busy answer is final", .failing = "tsy3", .exit = {1618}, .request = "S PROGRAM DB",
+         .kinds = "run wait box", .exitCode = 1618, .trail = {p, w10, p, w20, p, w30, p, busy("tsy3p"), d, busy("tsy3db")}},
+        {.name = "busy, and the database failed", .failing = "tsy3", .exit = {1618, 1618, 1618, 1618, 1603}, .request = "S PROGRAM DB",
+         .kinds = "run wait box", .exitCode = 1603, .trail = {p, w10, p, w20, p, w30, p, busy("tsy3p"), d, notDone + "tsy3db.msi\r(error 1603) #16"}},
+        {.name = "the wizard tells at once", .failing = "tsy3p", .exit = {1618}, .kinds = "run wait box", .exitCode = 1618,
+         .trail = {kProgram, busy("tsy3p"), kDatabase}},
+        {.name = "a restart begun outranks one needed", .failing = "tsy3", .exit = {3010, 1641}, .request = "S PROGRAM DB", .kinds = "run wait",
+         .exitCode = 1641, .trail = {p, d}},
+        {.name = "a restart begun, and a failure", .failing = "tsy3", .exit = {1641, 1603}, .request = "S PROGRAM DB", .kinds = "wait", .exitCode = 1603},
+        {.name = "program asks for a restart", .failing = "tsy3p", .exit = {3010}, .kinds = "box save", .exitCode = 3010, .trail = {kDBPath, kSaved, kVer}},
+        {.name = "database began a restart", .failing = "tsy3db", .exit = {1641}, .kinds = "box save", .exitCode = 1641, .trail = {kDBPath, kSaved, kVer}},
+        {.name = "restart and a failed registration", .failing = "tsy3p", .exit = {3010}, .shell = 8, .request = "PROGRAM", .kinds = "save", .exitCode = 1603, .trail = {kSaved, kVer}},
+        {.name = "program cancelled in its installer", .failing = "tsy3p", .exit = {1602}, .kinds = "box save", .exitCode = 1603,
          .trail = {notDone + "tsy3p.msi\r(error 1602) #16", kDBPath, kSaved}},
-        {.name = "database failed", .failing = "tsy3db", .exit = 1603, .kinds = "box save", .exitCode = 1603,
+        {.name = "database failed", .failing = "tsy3db", .exit = {1603}, .kinds = "box save", .exitCode = 1603,
          .trail = {kDBPath, notDone + "tsy3db.msi\r(error 1603) #16", kSaved, kVer}},
         {.name = "Windows Installer not started", .key = "TSYPRO_WS", .failing = "tsy3p", .started = false, .kinds = "box save", .exitCode = 1603,
          .trail = {"box Windows Installer could not be started for:\rC:\\Kit\\tsy3p.msi #16", kDBPath, kSaved}},
