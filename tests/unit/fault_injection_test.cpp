@@ -1,15 +1,8 @@
 // Fault injection: silent runs (one an update with the database engine) and the wizard's flows, each run clean first,
 // then once for every OS call k with the k-th call failing, both ways the platform fails (a false, empty or error
-// return; a run-time error), and msiexec.exe and the shell also as they fail on their own (1603; 2, 3, 31). Whatever fails,
-//   - nothing but the end of the process escapes, and nothing loops;
-//   - the exit code is 0, 1602 or 1603: 0 only when every package the clean run handed to Windows Installer, every
-//     component it registered (whole paths) and every setting it wrote was done here too; 1602 only when the user
-//     closed the wizard before any Windows Installer run; 1603 only after a message from the failing call on, naming
-//     the package, or the file or folder the shell was asked for;
-//   - an injected run-time error is reported only by handlers shown outside debug mode, and by the right one, as it
-//     shows its report, for the calls that belong to one;
-//   - "Ver" is written only after the program package went in, "DBPath" only on the way to the database package's
-//     run, and files are renamed only inside the template folders, to "rev30_" names.
+// return; a run-time error), and msiexec.exe and the shell also as they fail on their own (1603; 2, 3, 31). Whatever
+// fails, nothing escapes or loops, and the run ends 0 (everything the clean run did, done), 1602 (closed before any
+// Windows Installer run) or 1603 (told by a message naming what failed); see check() for the rest.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -176,6 +169,8 @@ void check(const Outcome& clean, const Outcome& run, FakeOs::Fault how, long ans
         const std::size_t at = c->name == "msgBox" ? c->args[0].find("Injected fault in ") : std::string::npos;
         const std::string label = at == std::string::npos ? "" : c->args[0].substr(0, at);
         EXPECT_TRUE(label.empty() || shown.count(label) || (label.starts_with("errHdl_") && label.ends_with("_Click: ")));
+        // "Ver" only after the program package went in, "DBPath" only on the way to the database package's run; files
+        // renamed only inside the template folders, to "rev30_" names.
         programDone = programDone || (runs(*c, "tsy3p") && c->result == "exit 0");
         const std::string key = c->name == "saveSetting" && !failed(*c) ? c->args[2] : "";
         EXPECT_TRUE(key != "Ver" || programDone);
