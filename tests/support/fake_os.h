@@ -16,6 +16,7 @@
 #include <random>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -118,6 +119,10 @@ public:
     void setAttributes(Text windowsPath, int attributes) { attributes_[hostPath(windowsPath)] = attributes; }
     void markHidden(Text windowsPath) { setAttributes(windowsPath, attr::Hidden); }
     bool exists(Text windowsPath) const { return fs::exists(hostPath(windowsPath), ec_); }
+    std::string read(Text windowsPath) const {  // a file's whole content, "" when there is none
+        std::ostringstream content;
+        return content << std::ifstream(hostPath(windowsPath), std::ios::binary).rdbuf(), content.str();
+    }
     static std::string settingKey(Text app, Text section, Text key) { return toLower(app + "\\" + section + "\\" + key); }
 
     // ---- Os ----

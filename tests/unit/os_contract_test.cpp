@@ -1,7 +1,6 @@
 // The contract rows (support/os_contract.h) against the recording fake.
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 #include "support/fake_os.h"
 #include "support/os_contract.h"
@@ -18,8 +17,7 @@ TEST_P(FakeContract, AgreesWithWindows) {
         fake.addFile(dir + name, content), fake.setAttributes(dir + name, attributes); }, [&](auto& name, auto& data, int type) {
         fake.settings[FakeOs::settingKey(contract::kApp, "StartUp", name)] = data;
         fake.settingTypes[FakeOs::settingKey(contract::kApp, "StartUp", name)] = type; }, [&](auto& name) {
-        std::ostringstream s;
-        return fake.exists(dir + name) ? (s << std::ifstream(fake.hostPath(dir + name)).rdbuf(), s.str()) : "-";
+        return fake.exists(dir + name) ? fake.read(dir + name) : "-";
     }};
     EXPECT_EQ(GetParam().act(fake, disk), GetParam().expected);
 }

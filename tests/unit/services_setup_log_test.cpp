@@ -2,8 +2,6 @@
 // needs, and a log that cannot be written must leave the run exactly as it would have been.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 
 #include "platform/runtime_error.h"
 #include "services/setup_log.h"
@@ -45,9 +43,7 @@ SilentRun runSilently(FakeOs& fake, bool logged = true, std::uint32_t dbExit = 1
         if (c.name == "createProcess" || c.name == "shellExecute" || c.name == "saveSetting" ||
             c.name == "msgBox")
             r.effects.push_back(c.str());
-    std::ostringstream log;
-    log << std::ifstream(fake.hostPath(LoggingOs::defaultLogPath(fake)), std::ios::binary).rdbuf();
-    r.log = log.str();
+    r.log = fake.read(LoggingOs::defaultLogPath(fake));
     return r;
 }
 
@@ -110,13 +106,12 @@ TEST(SetupLog, BoxesNobodyCanAnswerAreLoggedWithTheirDefaultButton) {
         EXPECT_EQ(logging.msgBox("Go on?", r.style, ""), r.answer);
         EXPECT_EQ(logging.inputBox("Level:", "Debug", " /qb-"), shown ? "typed" : " /qb-");
         EXPECT_EQ(scope.fake.callsNamed("shellWithoutUi").size(), shown ? 0u : 1u);
-        std::ostringstream log;
-        log << std::ifstream(scope.fake.hostPath(LoggingOs::defaultLogPath(scope.fake)), std::ios::binary).rdbuf();
+        const std::string log = scope.fake.read(LoggingOs::defaultLogPath(scope.fake));
         const std::string notShown = " (not shown: nobody can answer on this desktop)\r\n";
-        EXPECT_EQ(log.str().find("Message box \"TSY Setup\": Go on?\r\n        Answer: ") != std::string::npos &&
-                      log.str().find("Input box \"Debug\": Level:\r\n        Default:  /qb-\r\n        Answer:  /qb-" + notShown) !=
+        EXPECT_EQ(log.find("Message box \"TSY Setup\": Go on?\r\n        Answer: ") != std::string::npos &&
+                      log.find("Input box \"Debug\": Level:\r\n        Default:  /qb-\r\n        Answer:  /qb-" + notShown) !=
                           std::string::npos,
-                  !shown) << log.str();
+                  !shown) << log;
     }
 }
 
@@ -147,8 +142,7 @@ TEST(SetupLog, EntriesBeyondTheHeader) {
         scope.fake.shellWait = process;  // and the process of a waited shell request
         logging.shellExecuteWait("open", "C:\\w\\regsvr32.exe", "/u x.dll", "C:\\w", 1, 60000);
         logging.logResult(r.code);
-        std::ostringstream log;
-        log << std::ifstream(scope.fake.hostPath(LoggingOs::defaultLogPath(scope.fake)), std::ios::binary).rdbuf();
+        const std::string log = scope.fake.read(LoggingOs::defaultLogPath(scope.fake));
         const std::string more = "\r\n        ", key = r.key;
         for (const std::string& expected :
              {"Mode: " + std::string(r.mode) + more, "Edition: " + key + " (" + r.edition + ")" + more,
@@ -161,7 +155,7 @@ TEST(SetupLog, EntriesBeyondTheHeader) {
                   std::string(!process.created ? "no process to wait for" : process.waited
                                                    ? "ended with exit code 7" : "still running when the wait ended") + ")\r\n",
               "  Result: " + std::string(r.result) + ", exit code " + std::to_string(r.code) + "\r\n"})
-            EXPECT_NE(log.str().find(expected), std::string::npos) << expected << "\n" << log.str();
+            EXPECT_NE(log.find(expected), std::string::npos) << expected << "\n" << log;
     }
 }
 
