@@ -7,7 +7,7 @@ BUILD ?= build
 APP_KEY ?= TSYPRO_3
 
 .PHONY: all deps native win32 win64 wintest wine-builds check unit wine-tests demo clean \
-        fuzz-smoke fuzz-long sanitize valgrind bench
+        sanitize valgrind bench
 
 all: native win32
 
@@ -46,13 +46,6 @@ unit: native
 wine-tests: wine-builds
 	@tests/run-wine.sh
 
-# libFuzzer targets (clang): a few seconds each in `check`, ten minutes each in fuzz-long.
-fuzz-smoke: deps
-	@FUZZ_BUILD=$(BUILD)/fuzz JOBS=$(JOBS) tests/fuzz/run.sh 5
-
-fuzz-long: deps
-	@FUZZ_BUILD=$(BUILD)/fuzz JOBS=$(JOBS) tests/fuzz/run.sh 600
-
 # The native unit suite under AddressSanitizer + UBSan, and under valgrind.
 sanitize: deps
 	@SANITIZE_BUILD=$(BUILD)/asan JOBS=$(JOBS) tests/sanitize.sh asan
@@ -62,7 +55,7 @@ valgrind: deps
 
 # Ends, also after a failure, with which Windows build the Wine part tested and the size of the
 # tests against the code.
-check: unit fuzz-smoke
+check: unit
 	@$(MAKE) --no-print-directory wine-tests; rc=$$?; \
 	 . scripts/wine-env.sh; if [ "$$TSY_WIN_ARCH" = win32 ]; then \
 	   echo "tested: 32-bit Update.exe in a 32-bit prefix"; else echo "tested: x86_64 build under wine64"; fi; \

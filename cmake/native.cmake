@@ -8,6 +8,3 @@ target_link_libraries(unit_tests PRIVATE tsycore GTest::gtest GTest::gtest_main)
 include(GoogleTest)
 add_test(NAME unit_tests COMMAND unit_tests)
 
-if(TSY_FUZZ AND EXISTS ${CMAKE_SOURCE_DIR}/tests/fuzz/CMakeLists.txt)
-  add_subdirectory(tests/fuzz)
-endif()

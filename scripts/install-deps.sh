@@ -29,8 +29,6 @@ have_cmd python3                    || need+=(python3)
 have_cmd pytest-3                   || need+=(python3-pytest)
 have_cmd bc                         || need+=(bc)
 have_cmd valgrind                   || need+=(valgrind)
-have_cmd clang                      || need+=(clang)
-have_pkg libclang-rt-14-dev         || need+=(libclang-rt-14-dev)
 # ImageMagick's import takes the screenshots (a convert from elsewhere on the PATH is not enough).
 have_cmd import                     || need+=(imagemagick)
 # A Japanese locale: the end-to-end table runs one prefix under code page 932.
