@@ -42,7 +42,9 @@ Win32Os::~Win32Os() {
 
 // ------------------------------------------------------------------------------ run-time
 
-std::string moduleFilePath() {
+namespace {
+
+std::string askModuleFilePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
@@ -61,6 +63,15 @@ std::string moduleFilePath() {
     if (got == 0 || got >= need) return toUtf8(path);
     longPath.resize(got);
     return toUtf8(longPath);
+}
+
+}  // namespace
+
+// Asked once: the run mode, the engine's source folder and the log's header each want it, and
+// under Wine the long-name lookup costs milliseconds every time. It cannot change while we run.
+std::string moduleFilePath() {
+    static const std::string path = askModuleFilePath();
+    return path;
 }
 
 std::string argumentsOf(const std::string& line) {
