@@ -214,10 +214,10 @@ int systemDpi(HWND hwnd) {
     return dpi > 0 ? dpi : 96;
 }
 
-// Visual styles and the tool tips: the common controls are not a static import, so that a
-// silent run, which shows no wizard, does not pay for loading them and the display driver they
-// bring (a tenth of its own start-up under Wine). Loaded here, when the wizard is built, after
-// WinMain has cut the DLL search down to the system folder.
+// Visual styles and the tool tips: the common controls are not a static import, and their
+// classes are registered here, when the wizard is built, not at start-up, where a silent run
+// (which shows no wizard) paid for them too. Loaded after WinMain has cut the DLL search down
+// to the system folder.
 void initCommonControls() {
     HMODULE comctl = LoadLibraryW(L"comctl32.dll");
     if (!comctl) return;
