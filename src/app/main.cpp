@@ -52,21 +52,6 @@ void restrictDllSearch() {
     tsy::preloadSystemDlls();
 }
 
-// Visual styles for the wizard's controls: comctl32 is not a static import, so it is loaded
-// now, after the restriction, and asked to register its classes.
-void initCommonControls() {
-    HMODULE comctl = LoadLibraryW(L"comctl32.dll");
-    if (!comctl) return;
-    struct InitCtrls {
-        DWORD size;
-        DWORD classes;
-    } init{sizeof(InitCtrls), 0x00004000 /* ICC_STANDARD_CLASSES */};
-    using InitFn = BOOL(WINAPI*)(const InitCtrls*);
-    auto fn = reinterpret_cast<InitFn>(
-        reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")));
-    if (fn) fn(&init);
-}
-
 BOOL CALLBACK findVisibleWindow(HWND hwnd, LPARAM found) {
     if (IsWindowVisible(hwnd)) {
         *reinterpret_cast<bool*>(found) = true;
@@ -101,7 +86,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The mode a deployment agent started us with (no crash box, say) is kept: ours is added.
     SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     restrictDllSearch();
-    initCommonControls();
     // Single-threaded apartment: the Installer object and the folder browser need it.
     bool comReady = SUCCEEDED(OleInitialize(nullptr));
 

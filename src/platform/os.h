@@ -197,9 +197,10 @@ public:
     virtual std::string modulePath() = 0;
     // Local time as "YYYY-MM-DD hh:mm:ss".
     virtual std::string localTime() = 0;
-    // Opens the file for appending (creating it), writes the text and closes it again. Returns
-    // the number of bytes written: all of text on success, fewer when the write failed part
-    // way. Writes nothing when the name is a link (a reparse point, or a file with other names).
+    // Appends the text to the file, creating it; the adapter may keep the file open for the
+    // next call with the same path, and opens it again after a failed write. Returns the number
+    // of bytes written: all of text on success, fewer when the write failed part way. Writes
+    // nothing when the name is a link (a reparse point, or a file with other names).
     virtual std::size_t appendFile(const std::string& path, const std::string& text) = 0;
     // This process's id (GetCurrentProcessId).
     virtual std::uint32_t processId() = 0;

@@ -35,11 +35,16 @@ std::string fileNameOf(const std::string& path) {
 
 }  // namespace
 
-Win32Os::~Win32Os() { closeListing(); }
+Win32Os::~Win32Os() {
+    closeListing();
+    if (log_ != INVALID_HANDLE_VALUE) CloseHandle(log_);
+}
 
 // ------------------------------------------------------------------------------ run-time
 
-std::string moduleFilePath() {
+namespace {
+
+std::string askModuleFilePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
@@ -58,6 +63,15 @@ std::string moduleFilePath() {
     if (got == 0 || got >= need) return toUtf8(path);
     longPath.resize(got);
     return toUtf8(longPath);
+}
+
+}  // namespace
+
+// Asked once: the run mode, the engine's source folder and the log's header each want it, and
+// under Wine the long-name lookup costs milliseconds every time. It cannot change while we run.
+std::string moduleFilePath() {
+    static const std::string path = askModuleFilePath();
+    return path;
 }
 
 std::string argumentsOf(const std::string& line) {
@@ -462,25 +476,48 @@ bool ownedByUsOrAdministrators(HANDLE file) {
 // placed there first, would have a privileged run write where that user chose or into a file
 // that user reads and changes. The log is opened without following reparse points and written
 // only when logFileWritable admits what the handle shows.
+// The file admitted stays open for the rest of the run: opening and checking it again for every
+// entry cost a silent run more than a millisecond an entry under Wine. What is written goes to
+// the file that was checked, whatever is later done to its name; others may still read, rename
+// or delete it meanwhile. A write that fails closes it, and the next entry opens it afresh.
 std::size_t Win32Os::appendFile(const std::string& path, const std::string& text) {
-    HANDLE h = CreateFileW(toWide(path).c_str(),
-                           FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    LogFileFacts facts;
-    facts.existed = GetLastError() == ERROR_ALREADY_EXISTS;
-    BY_HANDLE_FILE_INFORMATION info{};
-    DWORD volumeFlags = 0, written = 0;
-    if (GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, &volumeFlags, nullptr, 0))
-        facts.volumeFlags = static_cast<long>(volumeFlags);
-    if (GetFileInformationByHandle(h, &info)) {
-        facts.links = info.nNumberOfLinks;
-        facts.reparsePoint = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        if (logFileWritable(facts, [h] { return ownedByUsOrAdministrators(h); }))
-            WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    if (log_ != INVALID_HANDLE_VALUE && path != logPath_) {
+        CloseHandle(log_);
+        log_ = INVALID_HANDLE_VALUE;
     }
-    CloseHandle(h);
+    if (log_ == INVALID_HANDLE_VALUE) {
+        HANDLE h = CreateFileW(toWide(path).c_str(),
+                               FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return 0;
+        LogFileFacts facts;
+        facts.existed = GetLastError() == ERROR_ALREADY_EXISTS;
+        BY_HANDLE_FILE_INFORMATION info{};
+        DWORD volumeFlags = 0;
+        if (GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, &volumeFlags, nullptr,
+                                          0))
+            facts.volumeFlags = static_cast<long>(volumeFlags);
+        bool admitted = false;
+        if (GetFileInformationByHandle(h, &info)) {
+            facts.links = info.nNumberOfLinks;
+            facts.reparsePoint = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+            admitted = logFileWritable(facts, [h] { return ownedByUsOrAdministrators(h); });
+        }
+        if (!admitted) {
+            CloseHandle(h);
+            return 0;
+        }
+        log_ = h;
+        logPath_ = path;
+    }
+    DWORD written = 0;
+    if (!WriteFile(log_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+        written != text.size()) {
+        CloseHandle(log_);
+        log_ = INVALID_HANDLE_VALUE;
+    }
     return written;
 }
 

@@ -86,6 +86,8 @@ private:
     int findMask_ = 0;
     WIN32_FIND_DATAW firstFound_{};
     bool shellNoUi_ = false;
+    HANDLE log_ = INVALID_HANDLE_VALUE;  // the setup log, once admitted, until a write fails
+    std::string logPath_;
 };
 
 // ShellExecuteExW with this mask; with process given, SEE_MASK_NOCLOSEPROCESS and the process

@@ -133,20 +133,9 @@ int CALLBACK fontExists(const LOGFONTW*, const TEXTMETRICW*, DWORD type, LPARAM 
 
 // ------------------------------------------------------------------------------ set-up
 
+// The window classes and the icon wait for the form's load: a silent run never needs them.
 void Win32View::install(HINSTANCE instance) {
     instance_ = instance;
-    registerClasses();
-    // Tool tips live in the common controls, which start-up has loaded after restricting the
-    // DLL search; register their class if that library is there.
-    if (HMODULE comctl = GetModuleHandleW(L"comctl32.dll")) {
-        using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-        auto init = reinterpret_cast<InitFn>(
-            reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")));
-        INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
-        if (init) init(&classes);
-    }
-    icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(ProgramIconId), IMAGE_ICON,
-                                          IconPixels, IconPixels, 0));
     setWizardObserver(this);
 }
 
@@ -225,9 +214,28 @@ int systemDpi(HWND hwnd) {
     return dpi > 0 ? dpi : 96;
 }
 
+// Visual styles and the tool tips: the common controls are not a static import, and their
+// classes are registered here, when the wizard is built, not at start-up, where a silent run
+// (which shows no wizard) paid for them too. Loaded after WinMain has cut the DLL search down
+// to the system folder.
+void initCommonControls() {
+    HMODULE comctl = LoadLibraryW(L"comctl32.dll");
+    if (!comctl) return;
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    auto init = reinterpret_cast<InitFn>(
+        reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")));
+    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX),
+                                 ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    if (init) init(&classes);
+}
+
 void Win32View::onLoad(Form& form) {
     Applying guard(applying_);
     form_ = &form;
+    initCommonControls();
+    registerClasses();
+    icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(ProgramIconId), IMAGE_ICON,
+                                          IconPixels, IconPixels, 0));
     hwnd_ = createFormWindow();
     if (!hwnd_) return;
     keepDialogScalingOurs(hwnd_);
