@@ -13,6 +13,6 @@ if [ "$mode" = asan ]; then
     "$build/unit_tests" --gtest_brief=1
 else
   valgrind --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect --track-origins=yes \
-    --suppressions=tests/valgrind.supp --log-file="$build/valgrind.log" "$build/unit_tests" --gtest_brief=1 \
+    --log-file="$build/valgrind.log" "$build/unit_tests" --gtest_brief=1 \
     || { tail -3 "$build/valgrind.log"; exit 1; }
 fi

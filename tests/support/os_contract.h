@@ -7,6 +7,7 @@
 #include <functional>
 #include <initializer_list>
 #include <numeric>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@ inline std::string listed(Os& os, const std::string& pattern, int mask) {
 }
 
 struct Row { const char* name; std::function<std::string(Os&, Disk&)> act; std::string expected; };
+inline void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }
 
 inline const Row kRows[] = {
     {"CreateKeepsAFilesContentAndNeedsItsFolder", [](Os& os, Disk& d) {
