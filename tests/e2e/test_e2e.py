@@ -141,9 +141,12 @@ def sub(px, text):
 def arrange(px, ops):
     u = lambda p: px.unix(sub(px, p))
     for op, *a in ops:
-        if op == 'plant':  # a download folder with more in it than the kit
+        if op == 'plant':  # a download folder with more in it than the kit: programs, and a DLL that windows load by
+            # name once the setup runs, taken as Windows would take it (not as Wine's builtin of that name)
             for name in ('msiexec.exe', 'regsvr32.exe', 'vezEdeRu.exe'):
                 shutil.copy(BUILD / 'e2e' / 'driver.exe', px.drive / 'Kit' / name)
+            shutil.copy(BUILD / 'e2e' / 'planted.dll', px.drive / 'Kit' / 'uxtheme.dll')
+            px.wine('reg', 'add', r'HKCU\Software\Wine\DllOverrides', '/v', 'uxtheme', '/d', 'native,builtin', '/f')
         elif op == 'set':
             for k, v in a[0].items():
                 px.wine('reg', 'add', SETTINGS, '/v', k, '/d', sub(px, v), '/f')
@@ -297,5 +300,5 @@ def check(px, row, code, boxes, log, service_at):
     for p, text in row.get('text', {}).items():
         want(px.unix(s(p)).is_file() and px.unix(s(p)).read_bytes() == text.encode('latin-1'), f'{s(p)}: not {text!r}')
     want('window' not in row or eventually(lambda: px.visible(row['window'])), f'no window {row.get("window")}')
-    want(not [p for p in px.drive.glob('**/*.ran') if p != standin], 'a program planted beside the setup ran')
+    want(not (planted := [p.name for p in px.drive.glob('**/*.ran') if p != standin]), f'planted and run or loaded: {planted}')
     assert not bad, '\n'.join(bad + [f'started: {started!r}'])
