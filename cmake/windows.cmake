@@ -86,6 +86,10 @@ endif()
 # The end-to-end helper (tests/e2e): starts the setup inside Wine, answers and records its
 # message boxes, and reads folders, product states and settings as the setup sees them.
 add_executable(e2e_driver tests/e2e/driver.cpp)
-target_link_libraries(e2e_driver PRIVATE msi shell32 user32 advapi32)
+target_link_libraries(e2e_driver PRIVATE msi shell32 user32 gdi32 advapi32)
 target_link_options(e2e_driver PRIVATE ${TSY_WIN_LINK})
 set_target_properties(e2e_driver PROPERTIES OUTPUT_NAME driver RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/e2e)
+# Planted beside the setup by the end-to-end rows, under a system DLL's name; built with the driver.
+add_library(e2e_planted SHARED tests/e2e/planted.c)
+set_target_properties(e2e_planted PROPERTIES PREFIX "" OUTPUT_NAME planted RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/e2e)
+add_dependencies(e2e_driver e2e_planted)

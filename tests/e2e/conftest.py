@@ -67,7 +67,7 @@ class Prefix:
     def boxes(self):
         f = self.drive / 'e2e' / 'boxes'
         data = f.read_bytes().decode('utf-8', 'replace') if f.exists() else ''
-        return [tuple(r.split('\x1f', 1)) for r in data.split('\x1e') if '\x1f' in r]
+        return [tuple(r.split('\x1f')) for r in data.split('\x1e') if '\x1f' in r]  # title, text, buttons, icon
 
     def xdotool(self, *args):
         return subprocess.run(['xdotool', *args], env=self.env, capture_output=True, text=True, timeout=60).stdout

@@ -79,14 +79,48 @@ BOOL CALLBACK collectBoxes(HWND h, LPARAM boxes) {
     return TRUE;
 }
 
-int defaultButton(HWND box) {  // as Enter would press it
-    for (int id = IDOK; id <= IDNO; ++id)
-        if ((GetWindowLongW(GetDlgItem(box, id), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) return id;
-    return IDOK;
+// The icon a box shows, told by its pixels on the screen (an icon handle means nothing in another process) against
+// each system icon drawn on their background; asked again while the box is being painted. '?': none of them.
+const char* iconOf(HWND pic) {
+    static const char* const names[] = {"error", "question", "warning", "information"};  // IDI_HAND (32513)...
+    const char* found = "?";
+    RECT r;
+    GetWindowRect(pic, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    BITMAPINFO bi{{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+    DWORD *seen = nullptr, *drawn = nullptr;
+    HBITMAP shot = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, (void**)&seen, nullptr, 0),
+            mine = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, (void**)&drawn, nullptr, 0);
+    for (int tries = 0; tries < 40 && *found == '?'; ++tries, Sleep(50))
+        for (int i = 0; i < 4; ++i) {
+            SelectObject(dc, shot), BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY), SelectObject(dc, mine);
+            std::fill(drawn, drawn + w * h, seen[0]);
+            DrawIconEx(dc, 0, 0, LoadIconW(nullptr, MAKEINTRESOURCEW(32513 + i)), w, h, 0, nullptr, DI_NORMAL), GdiFlush();
+            if (std::equal(drawn, drawn + w * h, seen, [](DWORD a, DWORD b) { return !((a ^ b) & 0xFFFFFF); })) found = names[i];
+        }
+    DeleteDC(dc), DeleteObject(shot), DeleteObject(mine), ReleaseDC(nullptr, screen);
+    return found;
+}
+
+// A box as a person sees it beside its text: push buttons by caption, '*' after the default one (PRESS), icon ('-': none).
+std::string shown(HWND box, HWND& press) {
+    std::string buttons, icon = "-";
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t cls[8] = {}, caption[64] = {};
+        const LONG style = GetWindowLongW(c, GWL_STYLE);
+        GetClassNameW(c, cls, 8), GetWindowTextW(c, caption, 64), std::remove(caption, caption + 64, L'&');
+        if (!(style & WS_VISIBLE)) continue;
+        if (!lstrcmpiW(cls, L"Static") && (style & SS_TYPEMASK) == SS_ICON && SendMessageW(c, STM_GETICON, 0, 0))
+            icon = iconOf(c);
+        if (!lstrcmpiW(cls, L"Button") && (style & 0x0F) <= BS_DEFPUSHBUTTON)
+            buttons += (buttons.empty() ? "" : " ") + utf8(caption) + ((style & 0x0F) ? (press = c, "*") : "");
+    }
+    return buttons + "\x1f" + icon;
 }
 
 // Starts CMDLINE in DIR and presses the default button of each message box of another process once;
-// each box, once gone, is appended to OUT as a record (title, text); prints "exit=<code>". A box whose
+// each box, once gone, is appended to OUT as a record (title, text, buttons, icon); prints "exit=<code>". A box whose
 // text holds CLOSEON gets a WM_CLOSE posted to the wizard window first. A folder browser (a box with
 // a folder tree) is recorded with its prompt; ANSWERS "fPATH|" selects PATH in it before OK.
 int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wstring closeOn,
@@ -145,9 +179,9 @@ int run(const wchar_t* dir, const wchar_t* out, const wchar_t* answers, std::wst
                 VirtualFreeEx(pi.hProcess, remote, 0, MEM_RELEASE);
                 answers = end + 1;
             }
-            const int id = defaultButton(box);
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(box, id));
-            answered.push_back({box, utf8(title.data()) + "\x1f" + utf8(text.data()) + "\x1e"});
+            HWND press = nullptr;
+            answered.push_back({box, utf8(title.data()) + "\x1f" + utf8(text.data()) + "\x1f" + shown(box, press) + "\x1e"});
+            press ? (void)PostMessageW(press, BM_CLICK, 0, 0) : (void)TerminateProcess(pi.hProcess, 0xDEAD);  // nothing to press
         }
         flush(false);
     }

@@ -58,7 +58,7 @@ ROWS = [
     dict(id='log-of-another-user', seq='silent', do=[('write', {r'{temp}\TSY Setup.log': 'theirs\r\n'}),
          ('own', r'{temp}\TSY Setup.log', 4242)], cmd='Update.exe s x debug', exit=1639,
          boxes=['Parameter:x\rSorry this is not a valid'], titles=['TSY Setup 1.6.0'], never=['msiexec'],
-         undo=[('rm', r'{temp}\TSY Setup.log')], text={r'{temp}\TSY Setup.log': 'theirs\r\n'}),
+         shows=('OK*', 'information'), undo=[('rm', r'{temp}\TSY Setup.log')], text={r'{temp}\TSY Setup.log': 'theirs\r\n'}),
     dict(id='cyrillic-folder', seq='silent', do=[('kit', 'C:\\Тест\\Kit')], dir='C:\\Тест\\Kit',
          cmd='Setup.exe S PROGRAM DB', exit=0, states={P: 5, DB: 5}, log=['Program: C:\\Тест\\Kit\\Setup.exe']),
     # A kit at the root of a drive (a CD or a share mapped to a letter): the root keeps its own separator.
@@ -107,7 +107,7 @@ ROWS = [
     # Network Install: the folders panel; the program box ticked twice keeps the focus, Tab selects its text.
     dict(id='bad-folder', seq='wizard', keys=['win', 'alt+n', FOLDERS, 'alt+p', 'alt+p', 'Tab', 'type:C:\\Bad|Name',
          'Return', 'box 1', 'Return', 'box 2', 'Escape'], close_on='not allowed', exit=1602, boxes=['not allowed in Windows Folder Names'] * 2,
-         never=['msiexec'], states={P: -1, DB: -1}),
+         shows=('OK*', 'information'), never=['msiexec'], states={P: -1, DB: -1}),
     dict(id='single-user', seq='wizard', keys=['win', 'alt+s', CONF, 'Return', 'hidden', DONE, 'Return'],
          exit=0, states={P: 5, DB: 5}, files=[r'{app}\tsy3.exe'], settings={'EmailForm': '12'},
          started=[msi('/I', 'tsy3p.msi', '{app}', ui=' /qb-'), msi('/I', 'tsy3db.msi', '{appdata}', ui=' /qb-')],
@@ -122,6 +122,7 @@ ROWS = [
     dict(id='network-database-only', seq='wizard', do=[('write', {CHOSEN + r'\readme.txt': 'kept\r\n'})],
          keys=['win', 'alt+n', FOLDERS, 'alt+p', 'Tab', 'space', 'Tab', 'Tab', 'space', '=' + CHOSEN + r'\Tessary Data',
                'alt+f', DONE, 'alt+l', 'Return'], answers=f'f{CHOSEN}|', close_on='Select folder', titles=['Browse for Folder'],
+         shows=('Make New Folder OK* Cancel', '-'),
          boxes=["Tessary Contact Management 3.3\r\rSelect folder for Database Installation:  (Note: Will create "
                 "'Tessary Data' in the directory you select)"], exit=0, states={DB: 5, P: -1}, never=['tsy3p.msi'],
          started=[msi('/I', 'tsy3db.msi', CHOSEN, ui=' /qb-')], files=[CHOSEN + r'\Tessary Data\MainDB\Contacts.tdb']),
@@ -140,9 +141,12 @@ def sub(px, text):
 def arrange(px, ops):
     u = lambda p: px.unix(sub(px, p))
     for op, *a in ops:
-        if op == 'plant':  # a download folder with more in it than the kit
+        if op == 'plant':  # a download folder with more in it than the kit: programs, and a DLL that windows load by
+            # name once the setup runs, taken as Windows would take it (not as Wine's builtin of that name)
             for name in ('msiexec.exe', 'regsvr32.exe', 'vezEdeRu.exe'):
                 shutil.copy(BUILD / 'e2e' / 'driver.exe', px.drive / 'Kit' / name)
+            shutil.copy(BUILD / 'e2e' / 'planted.dll', px.drive / 'Kit' / 'uxtheme.dll')
+            px.wine('reg', 'add', r'HKCU\Software\Wine\DllOverrides', '/v', 'uxtheme', '/d', 'native,builtin', '/f')
         elif op == 'set':
             for k, v in a[0].items():
                 px.wine('reg', 'add', SETTINGS, '/v', k, '/d', sub(px, v), '/f')
@@ -248,13 +252,15 @@ def check(px, row, code, boxes, log, service_at):
     bad = []
     want = lambda ok, what: ok or bad.append(what)
     s = lambda x: sub(px, x)
-    texts = [t for _, t in boxes]
+    texts = [b[1] for b in boxes]
     started = re.findall(r'^\S+ \S+ \[\d+\]  (?:Process|Shell open): ([^\r\n]*)', log, re.M)
     want(code == str(row['exit']), f'exit code {code}, expected {row["exit"]}')
     # Every box accounted for, in order, each by the text it must hold.
     expected = [s(b) for b in row.get('boxes', [])]
     want(len(texts) == len(expected) and all(b in t for b, t in zip(expected, texts)), f'message boxes {texts!r}')
-    want(row.get('titles', ['TSY Setup'] * len(boxes)) == [t for t, _ in boxes], f'box titles {boxes!r}')
+    want(row.get('titles', ['TSY Setup'] * len(boxes)) == [b[0] for b in boxes], f'box titles {boxes!r}')
+    # ...each with its buttons (the default one, '*', pressed) and icon: by default the engine's failure box's.
+    want(all(b[2:] == row.get('shows', ('OK*', 'error')) for b in boxes), f'buttons, icons {[b[2:] for b in boxes]}')
     # Every msiexec.exe run that failed is told, naming its package and msiexec's own code.
     for cmd, rc in re.findall(r'Process: (msiexec[^\r]*)(?:\r\n +[^\r]*)*?\r\n +Result: exit code (\d+)', log):
         pkg = re.search(r'"([^"]+\.msi)"', cmd).group(1)
@@ -294,5 +300,5 @@ def check(px, row, code, boxes, log, service_at):
     for p, text in row.get('text', {}).items():
         want(px.unix(s(p)).is_file() and px.unix(s(p)).read_bytes() == text.encode('latin-1'), f'{s(p)}: not {text!r}')
     want('window' not in row or eventually(lambda: px.visible(row['window'])), f'no window {row.get("window")}')
-    want(not [p for p in px.drive.glob('**/*.ran') if p != standin], 'a program planted beside the setup ran')
+    want(not (planted := [p.name for p in px.drive.glob('**/*.ran') if p != standin]), f'planted and run or loaded: {planted}')
     assert not bad, '\n'.join(bad + [f'started: {started!r}'])
