@@ -9,38 +9,25 @@
 namespace tsy::wiztest {
 namespace {
 
-TEST(StartUpEdition, TheBuildKeyDecidesEditionProgramAndPackages) {
-    struct Row { const char* key; bool pro, alt; const char* exe; };
-    for (const Row& r : {Row{"TSYPRO_3", true, false, "tsy3.exe"}, Row{"tsypro_ws", true, true, "TSY3_WS.exe"},
-                         Row{"TsyPro_Rtf3", true, true, "TSY3_RTF.exe"}, Row{"TSYLT_3", false, false, "tsy3.exe"},
-                         Row{"TSYPR", false, false, "tsy3.exe"}}) {
-        SCOPED_TRACE(r.key);
+// The build key decides the edition, its program and the product codes asked about (the database's by mode).
+// Installed means installed locally (3) or by default (5); a query that fails keeps the answer the flag had.
+TEST(StartUpDetect, EditionAndInstallStateByPackage) {
+    struct Row { const char* key; bool pro, alt; const char* exe; long program, db, dbUpdate; bool update, available; const char* flags; };
+    for (const Row& r : {Row{"TSYPRO_3", true, false, "tsy3.exe", 5, 3, 2, false, true, "11"},
+                         Row{"tsypro_ws", true, true, "TSY3_WS.exe", 3, 5, 1, false, true, "11"},
+                         Row{"TsyPro_Rtf3", true, true, "TSY3_RTF.exe", 2, 5, 2, false, true, "01"},
+                         Row{"TSYPRO_3", true, false, "tsy3.exe", -1, 4, 5, false, true, "00"},
+                         Row{"TSYPRO_3", true, false, "tsy3.exe", 5, 5, 2, true, true, "10"},
+                         Row{"TSYLT_3", false, false, "tsy3.exe", 1, 2, 3, true, true, "01"},
+                         Row{"TSYPR", false, false, "tsy3.exe", 5, 3, 2, false, true, "11"},
+                         Row{"TSYPRO_3", true, false, "tsy3.exe", 5, 5, 5, false, false, "10"}}) {
+        SCOPED_TRACE(::testing::Message() << r.key << ", states " << r.program << " " << r.db << " " << r.dbUpdate << (r.update ? ", update" : ""));
         OsScope os;
-        for (bool update : {false, true}) {
-            sys().gbUpdate = update;
-            configureEdition(r.key);
-            EXPECT_EQ(sys().gsProdID, test::kProgramCode[r.pro]) << update;
-            EXPECT_EQ(sys().gsDBProdID, test::kDatabaseCode[r.pro][update]) << update;
-        }
-        EXPECT_EQ(sys().gbPro, r.pro);
-        EXPECT_EQ(sys().gbAltBuild, r.alt);
-        EXPECT_EQ(sys().gsExeName, r.exe);
-    }
-}
-
-// Installed means installed locally (3) or by default (5); a query that fails keeps the answer
-// the flag had.
-TEST(StartUpDetect, InstallStateByPackage) {
-    struct Row { long program, db, dbUpdate; bool update, available; const char* flags; };
-    for (const Row& r : {Row{5, 3, 2, false, true, "11"}, Row{3, 1, 5, false, true, "10"},
-                         Row{2, 5, 2, false, true, "01"}, Row{-1, 4, 5, false, true, "00"},
-                         Row{5, 5, 2, true, true, "10"}, Row{1, 2, 3, true, true, "01"},
-                         Row{5, 5, 5, false, false, "10"}}) {
-        SCOPED_TRACE(::testing::Message() << "states " << r.program << " " << r.db << " " << r.dbUpdate << (r.update ? ", update" : ""));
-        OsScope os;
-        const std::string code[] = {test::kProgramCode[1], test::kDatabaseCode[1][0], test::kDatabaseCode[1][1]};
+        const std::string code[] = {test::kProgramCode[r.pro], test::kDatabaseCode[r.pro][0], test::kDatabaseCode[r.pro][1]};
         sys().gbUpdate = r.update;
-        configureEdition("TSYPRO_3");
+        configureEdition(r.key);
+        EXPECT_EQ(std::string(sys().gbPro ? "pro " : "lite ") + (sys().gbAltBuild ? "alt " : "") + sys().gsExeName,
+                  std::string(r.pro ? "pro " : "lite ") + (r.alt ? "alt " : "") + r.exe);
         os.fake.productStates = {{code[0], r.program}, {code[1], r.db}, {code[2], r.dbUpdate}};
         os.fake.installerAvailable = r.available;
         // Debug mode shows what was found, or which code could not be asked about.
