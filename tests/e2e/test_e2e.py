@@ -83,7 +83,6 @@ ROWS = [
          ran=[msi('/I', 'tsy3p.msi', '{app}')] * 4 + [msi('/I', 'tsy3db.msi', '{appdata}')],
          boxes=[BUSY.format(PKG), BUSY.format(DB_PKG)], log=['after a wait of 30 s (wait 3 of 3)']),
     dict(id='restart-begun', seq='deploy', do=[('standin', '1641\n')], cmd='Setup.exe S PROGRAM DB', exit=1641),
-    dict(id='restart-needed', seq='deploy', do=[('standin', '0\n3010\n')], cmd='Setup.exe S PROGRAM DB', exit=3010),
     # --- under code page 932, whose characters' second bytes may be '\' (0x5C) or '|' (0x7C) ------
     dict(id='DBPath', seq='japanese', do=[('set', {'DBPath': JA_DB})], cmd='Setup.exe S DB', exit=0, states={DB: 5},
          settings={'DBPath': JA_DB}, started=[msi('/I', 'tsy3db.msi', 'C:\\予定表')], files=['C:\\予定表\\Tessary Data\\MainDB\\Contacts.tdb']),
