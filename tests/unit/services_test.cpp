@@ -21,11 +21,6 @@ struct ServicesTest : ::testing::Test {
         fake.markHidden("C:\\Kit\\hidden.msi");
         fake.addFolder("C:\\Kit\\Package");
     }
-    Lines seen() const {  // each call as name(arguments) -> answer; a message box as its text and style
-        Lines out;
-        for (const Call& c : fake.calls) out.push_back(c.name == "msgBox" ? c.args[0] + " #" + c.args[1] : c.str());
-        return out;
-    }
 };
 
 // As every caller asks: quietly, creating nothing.
@@ -85,8 +80,9 @@ TEST_F(ServicesTest, OpenProgramByTheShellsAnswer) {
         fake.onShellExecute = [&](auto&, auto& params) { return params == "1" ? 2 : answer; };
         std::string f = file, params;
         EXPECT_EQ(SYS_OpenProgram(f, params), !expected.back().ends_with(" #0"));
-        Lines shown;
-        for (const std::string& line : seen()) if (!line.starts_with("dirFirst")) shown.push_back(line);
+        Lines shown;  // each call as name(arguments) -> answer; a message box as its text and style
+        for (const Call& c : fake.calls)
+            if (c.name != "dirFirst") shown.push_back(c.name == "msgBox" ? c.args[0] + " #" + c.args[1] : c.str());
         EXPECT_EQ(shown, expected);
     }
 }
