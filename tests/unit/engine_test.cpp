@@ -275,7 +275,6 @@ TEST(Engine, Failures) {
          .trail = {kDBPath, notDone + "tsy3db.msi\r(error 1603) #16", kSaved, kVer}},
         {.name = "Windows Installer not started", .key = "TSYPRO_WS", .failing = "tsy3p", .started = false, .kinds = "box save", .exitCode = 1603,
          .trail = {"box Windows Installer could not be started for:\rC:\\Kit\\tsy3p.msi #16", kDBPath, kSaved}},
-        {.name = "program package missing", .files = {"C:\\Kit\\tsy3db.msi"}, .exitCode = 1603, .trail = {missing("C:\\Kit\\tsy3p.msi", "Update")}},
         {.name = "hidden package is none", .exe = "Setup", .hidden = "C:\\Kit\\tsy3db.msi", .request = "PROGRAM DB OL", .exitCode = 1603,
          .trail = {kProgram, missing("C:\\Kit\\tsy3db.msi", "Setup")}},
         {.name = "TSY Setup: the Package folder", .exe = "TSY Setup", .exitCode = 1603, .trail = {missing("C:\\Kit\\Package\\tsy3p.msi", "TSY Setup")}},
@@ -304,7 +303,6 @@ TEST(Engine, ShellAnswers) {
     const Lines removal = {kUpdateBefore, R"(open <win>\regsvr32.exe /s /u <sys>\tsyemail.dll @<sys> <60000ms)", remove, ace};
     auto plus = [](Lines lines, const std::string& more) { return lines.push_back(more), lines; };
     const Scenario rows[] = {
-        {.name = "registered", .shell = 32, .request = "OL", .kinds = "open box save", .trail = {kEmail, "save EmailForm=12"}},
         {.name = "file not found", .shell = 2, .request = "OL", .kinds = "open box save", .exitCode = 1603,
          .trail = {kEmail, "box File Not Found:<sys>\\tsyemail.dll\rPlease re-install Tessary Contact Management\r"}},
         {.name = "path not found", .shell = 3, .request = "OL", .kinds = "open box save", .exitCode = 1603, .trail = {kEmail, "box Path not found:<sys>"}},
