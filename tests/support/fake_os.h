@@ -1,7 +1,7 @@
 // A recording fake of the operating system: every call is recorded in order with its arguments and
 // answer, and every answer is scripted. Files live in a real temporary folder, with Windows paths mapped
 // onto it ("C:\A\b.txt" -> <root>/C/A/b.txt) and names matched ignoring case, so that files behave as on
-// Windows (support/os_contract.h): trailing dots and spaces dropped, NUL or CON no files, short names matched.
+// Windows (support/os_contract.h): short names matched too.
 #pragma once
 
 #include <algorithm>
@@ -98,7 +98,7 @@ public:
 
     // ---- files ----
     fs::path hostPath(Text windowsPath) const {
-        std::vector<std::string> parts = splitPath(trimmed(windowsPath));
+        std::vector<std::string> parts = splitPath(windowsPath);
         bool drive = !parts.empty() && parts[0].size() == 2 && parts[0][1] == ':';
         fs::path p = root_ / (drive ? toUpper(parts[0].substr(0, 1)) : "_");  // "_": a relative path
         for (std::size_t i = drive ? 1 : 0; i < parts.size(); ++i) {
@@ -160,11 +160,9 @@ public:
     // drive's root lists "." and ".." first, where the pattern matches them.
     std::string dirFirst(Text asked, int attributeMask) override {
         return call("dirFirst", {asked, std::to_string(attributeMask)}, std::string(), [&] {
-            if (device(asked)) return splitPath(asked).back();
-            const std::string pattern = trimmed(asked);
-            std::size_t cut = pattern.find_last_of("\\/");
-            std::string folderPart = cut == std::string::npos ? "" : pattern.substr(0, cut + 1);
-            listPattern_ = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+            std::size_t cut = asked.find_last_of("\\/");
+            std::string folderPart = cut == std::string::npos ? "" : asked.substr(0, cut + 1);
+            listPattern_ = cut == std::string::npos ? asked : asked.substr(cut + 1);
             if (listPattern_.empty()) listPattern_ = "*";
             listDir_ = hostPath(folderPart);
             listMask_ = attributeMask;
@@ -181,17 +179,17 @@ public:
     bool createFolder(Text path) override {
         return call("createFolder", {path}, false, [&] {
             fs::path p = hostPath(path);
-            return !device(path) && fs::is_directory(p.parent_path(), ec_) && !fs::exists(p, ec_) &&
+            return fs::is_directory(p.parent_path(), ec_) && !fs::exists(p, ec_) &&
                    fs::create_directory(p, ec_);
         });
     }
     bool createEmptyFile(Text path) override {
-        return call("createEmptyFile", {path}, false, [&] { return device(path) || write(path, "", std::ios::app); });
+        return call("createEmptyFile", {path}, false, [&] { return write(path, "", std::ios::app); });
     }
     bool moveFile(Text from, Text to) override {
         return call("moveFile", {from, to}, false, [&] {
             fs::path a = hostPath(from), b = hostPath(to);
-            if (device(to) || !fs::exists(a, ec_) || fs::exists(b, ec_) || !fs::is_directory(b.parent_path(), ec_)) return false;
+            if (!fs::exists(a, ec_) || fs::exists(b, ec_) || !fs::is_directory(b.parent_path(), ec_)) return false;
             fs::rename(a, b, ec_);
             return !ec_;
         });
@@ -321,16 +319,6 @@ private:
         if (stem.size() <= 8 && name.size() - stem.size() <= 4 && name.find_first_of(" +,;=[]") == std::string::npos &&
             stem.find('.') == std::string::npos) return "";
         return toUpper(std::regex_replace(stem, std::regex("[ .]"), "").substr(0, 6) + "~1" + ext);
-    }
-    static std::string trimmed(std::string path) {  // "C:\dir. ." is "C:\dir"
-        std::size_t cut = path.find_last_of("\\/");
-        if (path.find_first_not_of('.', cut == std::string::npos ? 0 : cut + 1) != std::string::npos)
-            while (!path.empty() && (path.back() == '.' || path.back() == ' ')) path.pop_back();
-        return path;
-    }
-    static bool device(Text path) {  // in any folder: "C:\Data\nul"
-        static const std::regex name(R"((.*[\\/])?(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9]) *(\..*)?)", std::regex::icase);
-        return std::regex_match(trimmed(path), name);
     }
     static std::vector<std::string> splitPath(Text path) {
         std::vector<std::string> parts(1);

@@ -65,16 +65,6 @@ inline const Row kRows[] = {
                       listed(os, d.dir + "\\?.*", 0), listed(os, d.dir, attr::Directory)});
      }, "[Business 10.env,Letter.envelope,short.env][.,..,Business 10.env,Letter.envelope,old.env.bak,short.env,"
         "x.nve][x.nve][contract]"},
-    {"TrailingDotsAndSpacesEndNoName", [](Os& os, Disk& d) {
-         return inOrder({b(os.createFolder(d.dir + "\\dir. .")), b(os.createEmptyFile(d.dir + "\\f.txt ..")),
-                      b(os.createEmptyFile(d.dir + "\\dir\\g.")), os.dirFirst(d.dir + "\\F.TXT.", 0), " ",
-                      listed(os, d.dir + "\\", attr::Directory), listed(os, d.dir + "\\dir\\*", 0)});
-     }, "111f.txt [.,..,dir,f.txt][g]"},
-    {"DeviceNamesAreNoFilesInAnyFolder", [](Os& os, Disk& d) {
-         return inOrder({b(os.createEmptyFile(d.dir + "\\NUL")), b(os.createFolder(d.dir + "\\con")),
-                      b(os.moveFile(d.dir + "\\AUX", d.dir + "\\x")), " ", os.dirFirst(d.dir + "\\nul", 0), " ",
-                      listed(os, d.dir + "\\", attr::Directory)});
-     }, "100 nul [.,..]"},
     {"SettingsAreTextOfAnyLengthNamedInAnyCaseAndOnlyText", [](Os& os, Disk& d) {
          const std::string value = std::string(900, 'x') + "\\予定表\\MainDB\\";  // outside any ANSI code page
          d.putSetting("Number", "1234", 4), d.putSetting("Binary", "ab", 3), d.putSetting("Path", "%TEMP%\\x", 2);
