@@ -14,7 +14,10 @@
 //                               waited for; "S<tab>MILLISECONDS<tab>FOLDER<tab>FILE<tab>
 //                               PARAMETERS": opened through the shell, waited for that long
 //                               (by the same shell calls as the setup: ShellExecuteEx when it
-//                               waits, ShellExecute when it does not).
+//                               waits, ShellExecute when it does not); "Q<tab>PRODUCT": one
+//                               Windows Installer ProductState query, as /installer makes it
+//                               (the design has the setup ask at start-up and again when the
+//                               engine starts).
 #include <windows.h>
 #include <ole2.h>
 #include <shellapi.h>
@@ -75,6 +78,7 @@ int runPrograms(const char* path) {
     FILE* f = std::fopen(path, "rb");
     if (!f) return 1;
     char buffer[4096];
+    bool ole = false;
     while (std::fgets(buffer, sizeof buffer, f)) {
         wchar_t wide[4096];
         const int n = MultiByteToWideChar(CP_UTF8, 0, buffer, -1, wide, 4096);
@@ -93,6 +97,11 @@ int runPrograms(const char* path) {
                 return 1;
             CloseHandle(pi.hThread);
             process = pi.hProcess;
+        } else if (v[0] == L"Q" && v.size() == 2) {
+            if (!ole && FAILED(OleInitialize(nullptr))) return 1;
+            ole = true;
+            productState(v[1].c_str());
+            continue;
         } else if (v[0] == L"S" && v.size() == 5) {
             SHELLEXECUTEINFOW info{};
             info.cbSize = sizeof info;

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Wall time of a silent first installation and a silent removal through the setup, against its
 # floor: one process start standing for the setup itself (bench/bare_window.cpp /run), which
-# starts every program the setup starts, in the same order, by the same calls, with the same
-# waits, and does nothing else. Both sides are one line of a batch run by cmd.exe, timed inside
+# makes the Windows Installer queries the setup makes and starts every program it starts, in the
+# same order, by the same calls, with the same waits, and does nothing else. Both sides are one line of a batch run by cmd.exe, timed inside
 # Wine (bench/timer.cpp) until every process they started has ended, also those started
 # without a wait (the update service, a registration).
 #
 # The programs come from the setup's own log of an unmeasured run (%TEMP%\TSY Setup.log in the
 # prefix): each "Process:" entry (created and waited for) and each "Shell open:" entry (opened
-# through the shell, waited for as long as the log says). They are not lines of the batch
+# through the shell, waited for as long as the log says); so do the Windows Installer queries the
+# design has the setup make (each "Product ...: install state" entry: at start-up and again when
+# the engine starts), which the stand-in makes the same way. They are not lines of the batch
 # itself: cmd.exe can start a program without waiting for it only through `start`, which under
 # Wine is one more process (start.exe) for each such line, a cost the setup does not have.
 #
@@ -83,7 +85,8 @@ floor_programs() {
     /^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9:]+ \[[0-9]+\]  / {
       flush()
       sub(/^[^]]*\]  /, "")
-      if (sub(/^Process: /, "")) { kind = "process"; cmd = $0; app = ""; dir = "" }
+      if (match($0, /^Product \{[-0-9A-Fa-f]+\}: install state/)) printf "Q\t%s\n", substr($0, 9, 38)
+      else if (sub(/^Process: /, "")) { kind = "process"; cmd = $0; app = ""; dir = "" }
       else if (sub(/^Shell open: /, "")) { kind = "shell"; cmd = $0; dir = ""; wait = 0 }
       next
     }
@@ -107,8 +110,9 @@ timed setup_out >/dev/null
 removed || setup_failed "the setup did not remove both packages ($(tail -n 3 "$LOG" 2>/dev/null | tr -d '\r'))"
 floor_programs >"$WINEPREFIX/drive_c/Kit/floor_out.txt"
 grep -c -i -P '^P\t.*\tmsiexec.exe /I ' "$WINEPREFIX/drive_c/Kit/floor_in.txt" | grep -qx 2 &&
-  grep -c -i -P '^P\t.*\tmsiexec.exe /x ' "$WINEPREFIX/drive_c/Kit/floor_out.txt" | grep -qx 2 ||
-  setup_failed "the setup's log does not show two installations and two removals"
+  grep -c -i -P '^P\t.*\tmsiexec.exe /x ' "$WINEPREFIX/drive_c/Kit/floor_out.txt" | grep -qx 2 &&
+  grep -c -P '^Q\t' "$WINEPREFIX/drive_c/Kit/floor_in.txt" | grep -qx 4 ||
+  setup_failed "the setup's log does not show four Installer queries, two installations and two removals"
 batch floor_in 'C:\Kit\bare_window.exe /run C:\Kit\floor_in.txt'
 batch floor_out 'C:\Kit\bare_window.exe /run C:\Kit\floor_out.txt'
 echo "floor: programs the setup started (program package $package_mb MB), P created and waited for, S opened through the shell and waited for so many ms:"
