@@ -146,7 +146,7 @@ TEST(Win32Dialogs, TheInputBoxIsModalShowsItsWholePromptAndAnswersWhatWasTyped) 
     for (int i = 1; i < 10; ++i) prompt += "\r/q" + std::string(i, 'b') + "  line " + std::to_string(i);
     for (int show : {SW_SHOW, SW_SHOWNOACTIVATE}) {
         seen = InputBoxSeen{CreateWindowW(L"Static", L"behind", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                                          nullptr, nullptr, nullptr), show == SW_SHOW ? IDOK : IDCANCEL};
+                                          nullptr, nullptr, nullptr), WPARAM(show == SW_SHOW ? IDOK : IDCANCEL)};
         ShowWindow(seen.behind, show);
         SetTimer(nullptr, 0, 50, answerInputBox);
         EXPECT_EQ(Win32Os().inputBox(prompt, "Interface level", " /qb-"), show == SW_SHOW ? " /qn typed" : "") << show;
