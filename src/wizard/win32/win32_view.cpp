@@ -232,10 +232,12 @@ void initCommonControls() {
 void Win32View::onLoad(Form& form) {
     Applying guard(applying_);
     form_ = &form;
-    initCommonControls();
-    registerClasses();
-    icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(ProgramIconId), IMAGE_ICON,
-                                          IconPixels, IconPixels, 0));
+    if (!icon_) {  // once a process, even if the form is loaded again
+        initCommonControls();
+        registerClasses();
+        icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(ProgramIconId),
+                                              IMAGE_ICON, IconPixels, IconPixels, 0));
+    }
     hwnd_ = createFormWindow();
     if (!hwnd_) return;
     keepDialogScalingOurs(hwnd_);
