@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/runtime_error.h"
@@ -137,38 +138,30 @@ void preloadSystemDlls() {
     for (const char* const* name = kPreloadedDlls; *name; ++name) loadSystemLibrary(*name);
 }
 
-// Read from our own version resource through version.dll, loaded here at run time by its full
-// path in the system folder: a copy of the same name that is already in the process (Wine's
-// user32 imports it) or planted beside the setup is never the one asked.
+// Read from the version resource of the running program: the same bytes as in its file, so
+// neither the file is opened again nor version.dll loaded (no copy of it, planted beside the
+// setup or not, is asked). The resource is a VS_VERSIONINFO block: three WORDs (the block's
+// length, the value's length, its type), the key "VS_VERSION_INFO" with its terminator, padding
+// to a 32-bit boundary, then the fixed file information.
 AppVersion Win32Os::appVersion() {
-    HMODULE dll = loadSystemLibrary("version.dll");
-    if (!dll) return kBuiltVersion;
-    using SizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
-    using InfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
-    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
-    auto sizeFn = reinterpret_cast<SizeFn>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "GetFileVersionInfoSizeW")));
-    auto infoFn = reinterpret_cast<InfoFn>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "GetFileVersionInfoW")));
-    auto queryFn = reinterpret_cast<QueryFn>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "VerQueryValueW")));
     AppVersion v = kBuiltVersion;
-    std::wstring self = toWide(moduleFilePath());
-    DWORD handle = 0;
-    DWORD size = sizeFn && infoFn && queryFn ? sizeFn(self.c_str(), &handle) : 0;
-    if (size > 0) {
-        std::vector<char> block(size);
-        VS_FIXEDFILEINFO* fixed = nullptr;
-        UINT len = 0;
-        if (infoFn(self.c_str(), 0, size, block.data()) &&
-            queryFn(block.data(), L"\\", reinterpret_cast<LPVOID*>(&fixed), &len) && fixed &&
-            len >= sizeof(VS_FIXEDFILEINFO)) {
-            v.major = HIWORD(fixed->dwFileVersionMS);
-            v.minor = LOWORD(fixed->dwFileVersionMS);
-            v.revision = LOWORD(fixed->dwFileVersionLS);
-        }
-    }
-    FreeLibrary(dll);
+    HRSRC res = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    HGLOBAL loaded = res ? LoadResource(nullptr, res) : nullptr;
+    const auto* block = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    const DWORD size = res ? SizeofResource(nullptr, res) : 0;
+    static const wchar_t kKey[] = L"VS_VERSION_INFO";
+    const std::size_t at = (3 * sizeof(WORD) + sizeof kKey + 3) & ~std::size_t{3};
+    VS_FIXEDFILEINFO fixed{};
+    WORD valueLength = 0;
+    if (!block || size < at + sizeof fixed) return v;
+    std::memcpy(&valueLength, block + sizeof(WORD), sizeof valueLength);
+    std::memcpy(&fixed, block + at, sizeof fixed);
+    if (valueLength < sizeof fixed || fixed.dwSignature != VS_FFI_SIGNATURE ||
+        std::memcmp(block + 3 * sizeof(WORD), kKey, sizeof kKey) != 0)
+        return v;
+    v.major = HIWORD(fixed.dwFileVersionMS);
+    v.minor = LOWORD(fixed.dwFileVersionMS);
+    v.revision = LOWORD(fixed.dwFileVersionLS);
     return v;
 }
 

@@ -104,6 +104,7 @@ private:
     int dpi_ = 96;
     int applying_ = 0;
     bool placed_ = false;
+    bool loading_ = false;  // making the first look's windows, in the form's order
     std::map<const Control*, HWND> windows_;
     std::map<HWND, Control*> controls_;
     std::map<int, Control*> ids_;
@@ -251,6 +252,7 @@ void Win32View::onLoad(Form& form) {
     // place among its siblings it would have had; a change that needs one of them earlier
     // (shown, brought to the front, focused, made the default) makes its window at once.
     int id = FirstControlId;
+    loading_ = true;
     for (Control* c : form.controls()) {
         if (c->type() == ControlType::Window) continue;
         ids_[id++] = c;
@@ -258,7 +260,7 @@ void Win32View::onLoad(Form& form) {
         const bool inShownContainer = !c->container() || hwndOf(*c->container());
         if (c->visible() && inShownContainer) createControl(*c);
     }
-    onPropertyChanged(form.window(), Property::Width);
+    loading_ = false;
     // The owner of the folder browser and of message boxes.
     form.setWindowHandle(reinterpret_cast<std::uintptr_t>(hwnd_));
 }
@@ -391,15 +393,18 @@ void Win32View::createControl(Control& c) {
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     if (!h) return;
     // Below the nearest sibling that comes before it in the stacking order and has a window;
-    // the first of them goes on top. Made in the form's order, each simply goes last.
-    HWND above = HWND_TOP;
-    for (const Control* o : stacking_) {
-        if (o == &c) break;
-        if (o->container() == c.container())
-            if (HWND w = hwndOf(*o)) above = w;
+    // the first of them goes on top. Made in the form's order (the first look, while the form
+    // loads), each simply goes last, where the system puts a new child: nothing to ask or move.
+    if (!loading_) {
+        HWND above = HWND_TOP;
+        for (const Control* o : stacking_) {
+            if (o == &c) break;
+            if (o->container() == c.container())
+                if (HWND w = hwndOf(*o)) above = w;
+        }
+        if (above == HWND_TOP || GetWindow(above, GW_HWNDNEXT) != h)
+            SetWindowPos(h, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    if (above == HWND_TOP || GetWindow(above, GW_HWNDNEXT) != h)
-        SetWindowPos(h, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     windows_[&c] = h;
     controls_[h] = &c;
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(c.font)), FALSE);
@@ -496,7 +501,9 @@ void Win32View::onPropertyChanged(const Control& c, Property p) {
     if (!h) return;
     if (c.type() == ControlType::Window) {
         if (p == Property::Caption) SetWindowTextW(h, toWide(c.caption()).c_str());
-        if (p == Property::Width || p == Property::Height)
+        // Before its first appearance the window takes its size together with its place, in
+        // one move (onShow): every move of a top-level window is a round trip to the display.
+        if ((p == Property::Width || p == Property::Height) && placed_)
             SetWindowPos(h, nullptr, 0, 0, px(c.width()), px(c.height()),
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         return;
@@ -544,15 +551,15 @@ void Win32View::onPropertyChanged(const Control& c, Property p) {
 void Win32View::onShow() {
     if (!hwnd_) return;
     if (!placed_) {
-        // First appearance: centred on the screen's work area.
+        // First appearance: the model's size, centred on the screen's work area.
         placed_ = true;
-        RECT work{}, r{};
+        RECT work{};
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        GetWindowRect(hwnd_, &r);
-        int x = work.left + ((work.right - work.left) - (r.right - r.left)) / 2;
-        int y = work.top + ((work.bottom - work.top) - (r.bottom - r.top)) / 2;
-        SetWindowPos(hwnd_, nullptr, x > 0 ? x : 0, y > 0 ? y : 0, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const int w = px(form_->window().width()), h = px(form_->window().height());
+        int x = work.left + ((work.right - work.left) - w) / 2;
+        int y = work.top + ((work.bottom - work.top) - h) / 2;
+        SetWindowPos(hwnd_, nullptr, x > 0 ? x : 0, y > 0 ? y : 0, w, h,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
