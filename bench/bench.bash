@@ -6,7 +6,7 @@
 #   bench_prefix DIR     a fresh prefix with the kit in C:\Kit and the bench programs beside it,
 #                        and Wine kept up between runs (its server and its own background
 #                        processes, held by an idle program): every sample meets a warm one;
-#   median, ratio        arithmetic on the samples.
+#   median, quartiles    arithmetic on the samples.
 # A step that fails stops the script with "set-up failed: ..." (scripts/wine-env.sh).
 
 bench_tools() {
@@ -69,4 +69,3 @@ timer() {
 # quartiles: "Q1 Q3" of the numbers on standard input (the middle half lies between them).
 quartiles() { sort -g | awk '{a[NR]=$1} END {if (NR) printf "%.3f %.3f", a[int((NR + 3) / 4)], a[int((3 * NR + 3) / 4)]}'; }
 median() { sort -g | awk '{a[NR]=$1} END {if (NR) print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.3f", a / b}'; }

@@ -57,9 +57,12 @@ batch() {
   { printf '@echo off\r\ncd /d C:\\Kit\r\n'
     for line in "$@"; do printf '%s\r\n' "$line"; done; } >"$WINEPREFIX/drive_c/Kit/$name.bat"
 }
-# timed NAME: seconds for C:\Kit\NAME.bat, every process it started included.
+# timed NAME: seconds for C:\Kit\NAME.bat, every process it started included. The files the
+# run before it wrote (an installation writes the whole program package) are first flushed to
+# disk: the kernel would otherwise write them back while this run is being timed.
 timed() {
   local out
+  sync
   out=$(timer run "cmd.exe /c C:\\Kit\\$1.bat")
   [[ "$out" =~ ^seconds\ ([0-9.]+) ]] || { echo "$out" >&2; setup_failed "no time for $1.bat"; }
   echo "${BASH_REMATCH[1]}"

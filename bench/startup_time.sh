@@ -6,7 +6,9 @@
 #           start-up must make, then the same window (so the floor contains the bare window);
 #   wizard  the kit's Setup.exe, up to its wizard window.
 # One unmeasured start of each, then RUNS rounds (default 15), each beginning with the next
-# program in turn. Prints min and median of each and the ratios of the medians.
+# program in turn. Prints min and median of each, and the ratios as the median of the rounds'
+# own ratios: the three starts of a round follow each other within a second, so a spell in
+# which the whole machine runs slower (a busy host) slows all three alike and cancels.
 #
 # Usage: bench/startup_time.sh [RUNS]
 set -uo pipefail
@@ -38,7 +40,7 @@ for i in 0 1 2; do
   printf '%-7s %2d runs   min %.3f s   median %.3f s\n' "${names[$i]}" "$n" \
     "$(echo "$samples" | sort -g | head -n1)" "${med[$i]}"
 done
-# Each round started all three once: its own wizard/floor ratio shows how steady the machine was.
-spread=$(echo "$out" | awk '$1 == "sample" {t[$2] = $3; if (++n % 3 == 0) print t[2] / t[1]}' | quartiles)
-echo "rounds' wizard/floor ratios, middle half: $spread"
-echo "ratio wizard/floor $(ratio "${med[2]}" "${med[1]}")  floor/bare $(ratio "${med[1]}" "${med[0]}")"
+# round_ratios A B: each round's time of program A over program B's.
+round_ratios() { echo "$out" | awk -v a="$1" -v b="$2" '$1 == "sample" {t[$2] = $3; if (++n % 3 == 0) print t[a] / t[b]}'; }
+echo "rounds' wizard/floor ratios, middle half: $(round_ratios 2 1 | quartiles)"
+echo "ratio wizard/floor $(round_ratios 2 1 | median | xargs printf '%.3f')  floor/bare $(round_ratios 1 0 | median | xargs printf '%.3f')"

@@ -3,11 +3,13 @@
 //
 //   timer.exe window ROUNDS "COMMAND LINE" ["COMMAND LINE"...]
 //       Starts each command line in turn and waits until a top-level window of the started
-//       process is visible (the window's style says so: ShowWindow has run), then ends the
-//       process and waits for it to be gone. One unmeasured start of each first; then ROUNDS
-//       rounds, each starting with the next program in turn so that no program always follows
-//       the same one. Prints "sample INDEX SECONDS" per start (INDEX counts the command lines
-//       from 0).
+//       process's first thread is visible (the window's style says so: ShowWindow has run),
+//       then ends the process, waits for it to be gone and lets the machine settle (Wine's
+//       server, its desktop process and the X server finish tearing the window down) before the
+//       next start: no start pays for the end of the one before. One unmeasured start of each
+//       first; then ROUNDS rounds, each starting with the next program in turn so that no
+//       program always follows the same one. Prints "sample INDEX SECONDS" per start (INDEX
+//       counts the command lines from 0).
 //   timer.exe run "COMMAND LINE"
 //       Starts the command line in a job and waits until every process in that job has ended,
 //       also the ones it started without waiting for them (at most five minutes). Prints
@@ -26,6 +28,9 @@
 
 namespace {
 
+// After a window's process has ended, the time its teardown may still take elsewhere.
+constexpr DWORD kSettleMs = 200;
+
 double now() {
     static LARGE_INTEGER frequency = [] {
         LARGE_INTEGER f;
@@ -38,15 +43,12 @@ double now() {
 }
 
 struct Search {
-    DWORD pid;
     bool found;
 };
 
 BOOL CALLBACK visibleOf(HWND hwnd, LPARAM lp) {
     auto* s = reinterpret_cast<Search*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == s->pid && IsWindowVisible(hwnd)) {
+    if (IsWindowVisible(hwnd)) {
         s->found = true;
         return FALSE;
     }
@@ -66,15 +68,17 @@ bool start(const std::wstring& commandLine, DWORD flags, PROCESS_INFORMATION& pi
 }
 
 // Seconds from the start of the command line to a visible top-level window of its process;
-// negative when it could not be started or showed none in a minute.
+// negative when it could not be started or showed none in a minute. The window is looked for
+// among its first thread's only: asking for every window of the desktop each millisecond would
+// load Wine's server, which the measured program shares, more than the program itself does.
 double untilVisible(const std::wstring& commandLine) {
     PROCESS_INFORMATION pi{};
     const double t0 = now();
     if (!start(commandLine, 0, pi)) return -1;
-    Search s{pi.dwProcessId, false};
+    Search s{false};
     double t1 = t0;
     while (!s.found) {
-        EnumWindows(visibleOf, reinterpret_cast<LPARAM>(&s));
+        EnumThreadWindows(pi.dwThreadId, visibleOf, reinterpret_cast<LPARAM>(&s));
         t1 = now();
         if (s.found || t1 - t0 > 60) break;
         if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) break;  // ended without one
@@ -83,6 +87,7 @@ double untilVisible(const std::wstring& commandLine) {
     WaitForSingleObject(pi.hProcess, 10000);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    Sleep(kSettleMs);
     if (!s.found) std::fprintf(stderr, "no visible window from %ls\n", commandLine.c_str());
     return s.found ? t1 - t0 : -1;
 }
