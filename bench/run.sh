@@ -11,15 +11,15 @@
 # The floors and the timer are described in bench/silent_install.sh and bench/startup_time.sh.
 # All scratch lives in one new folder under $TMPDIR, removed at the end (TSY_KEEP=1 keeps it).
 # Exits 1 when a goal is missed, 2 when a set-up step fails (with its reason).
-# Usage: bench/run.sh  (or make bench); WINDOW_RUNS (45), DEMO_ROUNDS (11), REAL_ROUNDS (9).
+# Usage: bench/run.sh  (or make bench); WINDOW_RUNS (45), DEMO_ROUNDS (15), REAL_ROUNDS (15).
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 . scripts/kit-env.sh
 . bench/bench.bash
 WINDOW_RUNS=${WINDOW_RUNS:-45}
-DEMO_ROUNDS=${DEMO_ROUNDS:-11}
-REAL_ROUNDS=${REAL_ROUNDS:-9}
+DEMO_ROUNDS=${DEMO_ROUNDS:-15}
+REAL_ROUNDS=${REAL_ROUNDS:-15}
 missed=0
 results=()
 began=$(date +%s)
