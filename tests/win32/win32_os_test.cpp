@@ -60,6 +60,12 @@ TEST_P(Win32Contract, AgreesWithTheFake) {
 INSTANTIATE_TEST_SUITE_P(Rows, Win32Contract, ::testing::ValuesIn(contract::kRows),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// The program's version is its own resource's (tests/win32/version.rc), not the fallback.
+TEST(Win32Os, TheVersionIsTheProgramsOwnResource) {
+    const AppVersion v = Win32Os().appVersion();
+    EXPECT_EQ(std::vector<int>({v.major, v.minor, v.revision}), std::vector<int>({4, 3, 1}));
+}
+
 // A child holds none of the setup's handles: the inheritable writing end of a pipe closed here
 // leaves the pipe broken while the child still runs.
 TEST(Win32Processes, AChildInheritsNoHandle) {
