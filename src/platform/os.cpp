@@ -15,11 +15,13 @@ Os& os() {
 
 void setOs(Os* impl) { current = impl; }
 
-bool logFileWritable(const LogFileFacts& file, FunctionRef<bool()> ownerTrusted) {
+bool logFileWritable(const LogFileFacts& file, FunctionRef<bool()> ownerTrusted,
+                     FunctionRef<long()> volumeFlags) {
     constexpr long kPersistentAcls = 0x00000008;  // FILE_PERSISTENT_ACLS
     if (file.links != 1 || file.reparsePoint) return false;
-    const bool keepsOwners = file.volumeFlags < 0 || (file.volumeFlags & kPersistentAcls) != 0;
-    return !file.existed || !keepsOwners || ownerTrusted();
+    if (!file.existed || ownerTrusted()) return true;
+    const long flags = volumeFlags();
+    return flags >= 0 && (flags & kPersistentAcls) == 0;
 }
 
 }  // namespace tsy

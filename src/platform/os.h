@@ -214,16 +214,18 @@ struct LogFileFacts {
     bool existed = false;       // the file was there before this run opened it
     unsigned long links = 1;    // its names: more than one is a hard link
     bool reparsePoint = false;  // a symbolic link or junction
-    long volumeFlags = -1;      // GetVolumeInformationByHandleW's flags; -1 when unknown
 };
 // Whether the log may be written into this file. Where anyone may create files (a shared
 // temporary folder) a hard link, a reparse point, or a file planted under the log's name would
 // have a privileged run write where someone else chose: only a plain file with one name is
 // written, and one that was there before only when ownerTrusted() says its owner is this user,
 // the Administrators or SYSTEM. A volume that keeps no owners (FAT32, exFAT, some shares: no
-// FILE_PERSISTENT_ACLS) names no owner to trust, so there the owner is not asked, or the log
-// would be refused after its first entry.
-bool logFileWritable(const LogFileFacts& file, FunctionRef<bool()> ownerTrusted);
+// FILE_PERSISTENT_ACLS in volumeFlags(), which answers -1 when it cannot tell) names no owner
+// to trust, so there an untrusted owner does not refuse the file, or the log would be refused
+// after its first entry. The volume is asked only then: under Wine the question costs a trip to
+// the mount manager, the owner's a fraction of it.
+bool logFileWritable(const LogFileFacts& file, FunctionRef<bool()> ownerTrusted,
+                     FunctionRef<long()> volumeFlags);
 
 // The process-wide accessor. app/ sets the Win32 adapters once; test fixtures set the fake.
 Os& os();

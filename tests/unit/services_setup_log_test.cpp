@@ -160,7 +160,8 @@ TEST(SetupLog, EntriesBeyondTheHeader) {
 }
 
 // The log's file on every kind of volume: links and reparse points never; a file that was there before only when its
-// owner is trusted, where the volume keeps owners at all (FAT32, exFAT and shares without ACLs keep none).
+// owner is trusted, where the volume keeps owners at all (FAT32, exFAT and shares without ACLs keep none). The volume is
+// asked only about a file whose owner is not trusted.
 TEST(SetupLog, TheFileOnEachKindOfVolume) {
     const struct Volume { const char* name; long flags; bool keepsOwners; } volumes[] = {
         {"NTFS", 0x03E706FF, true}, {"ReFS", 0x03C706FF, true}, {"FAT32", 0x00020206, false}, {"exFAT", 0x00020246, false},
@@ -169,12 +170,13 @@ TEST(SetupLog, TheFileOnEachKindOfVolume) {
         SCOPED_TRACE(name);
         for (bool trusted : {false, true}) {
             int asked = 0;
-            auto owner = [&] { return ++asked, trusted; };
-            EXPECT_TRUE(logFileWritable({.existed = false, .volumeFlags = flags}, owner));
-            EXPECT_EQ(logFileWritable({.existed = true, .volumeFlags = flags}, owner), trusted || !keepsOwners);
-            EXPECT_FALSE(logFileWritable({.existed = false, .links = 2, .volumeFlags = flags}, owner));
-            EXPECT_FALSE(logFileWritable({.existed = true, .reparsePoint = true, .volumeFlags = flags}, owner));
-            EXPECT_EQ(asked, keepsOwners ? 1 : 0);
+            auto owner = [&] { return trusted; };
+            auto volume = [&] { return ++asked, flags; };
+            EXPECT_TRUE(logFileWritable({.existed = false}, owner, volume));
+            EXPECT_EQ(logFileWritable({.existed = true}, owner, volume), trusted || !keepsOwners);
+            EXPECT_FALSE(logFileWritable({.existed = false, .links = 2}, owner, volume));
+            EXPECT_FALSE(logFileWritable({.existed = true, .reparsePoint = true}, owner, volume));
+            EXPECT_EQ(asked, trusted ? 0 : 1);
         }
     }
 }

@@ -57,13 +57,20 @@ std::string askModuleFilePath() {
         path.resize(path.size() * 2);
     }
     // Started through a short name ("TSYSET~1.EXE") the run mode must still see "TSY Setup".
-    DWORD need = GetLongPathNameW(path.c_str(), nullptr, 0);
-    if (need == 0) return toUtf8(path);
-    std::wstring longPath(need, L'\0');
-    DWORD got = GetLongPathNameW(path.c_str(), &longPath[0], need);
-    if (got == 0 || got >= need) return toUtf8(path);
-    longPath.resize(got);
-    return toUtf8(longPath);
+    // Each call walks the whole path, so the room is offered at once; only a longer answer
+    // (the size it needs) makes a second call.
+    std::wstring longPath(path.size() + MAX_PATH, L'\0');
+    for (int call = 0; call < 2; ++call) {
+        DWORD got = GetLongPathNameW(path.c_str(), &longPath[0],
+                                     static_cast<DWORD>(longPath.size()));
+        if (got == 0) break;
+        if (got < longPath.size()) {
+            longPath.resize(got);
+            return toUtf8(longPath);
+        }
+        longPath.resize(got);
+    }
+    return toUtf8(path);
 }
 
 }  // namespace
@@ -487,16 +494,24 @@ std::size_t Win32Os::appendFile(const std::string& path, const std::string& text
         if (h == INVALID_HANDLE_VALUE) return 0;
         LogFileFacts facts;
         facts.existed = GetLastError() == ERROR_ALREADY_EXISTS;
-        BY_HANDLE_FILE_INFORMATION info{};
-        DWORD volumeFlags = 0;
-        if (GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, &volumeFlags, nullptr,
-                                          0))
-            facts.volumeFlags = static_cast<long>(volumeFlags);
+        // The two facts asked one by one: GetFileInformationByHandle would also fetch the
+        // volume's serial number, which under Wine is a trip to the mount manager.
+        FILE_STANDARD_INFO names{};
+        FILE_ATTRIBUTE_TAG_INFO kind{};
         bool admitted = false;
-        if (GetFileInformationByHandle(h, &info)) {
-            facts.links = info.nNumberOfLinks;
-            facts.reparsePoint = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-            admitted = logFileWritable(facts, [h] { return ownedByUsOrAdministrators(h); });
+        if (GetFileInformationByHandleEx(h, FileStandardInfo, &names, sizeof names) &&
+            GetFileInformationByHandleEx(h, FileAttributeTagInfo, &kind, sizeof kind)) {
+            facts.links = names.NumberOfLinks;
+            facts.reparsePoint = (kind.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+            admitted = logFileWritable(
+                facts, [h] { return ownedByUsOrAdministrators(h); },
+                [h] {
+                    DWORD flags = 0;
+                    return GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, &flags,
+                                                         nullptr, 0)
+                               ? static_cast<long>(flags)
+                               : -1L;
+                });
         }
         if (!admitted) {
             CloseHandle(h);

@@ -151,7 +151,11 @@ void Win32View::registerClasses() {
     form.hCursor = LoadCursor(nullptr, IDC_ARROW);
     form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     form.lpszClassName = FormClassName;
-    form.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(ProgramIconId));
+    // The window's large icon is the system's icon size: where that is the icon's natural size,
+    // the one already loaded for the image box (each load makes the icon's bitmaps anew).
+    const bool natural = icon_ && GetSystemMetrics(SM_CXICON) == IconPixels &&
+                         GetSystemMetrics(SM_CYICON) == IconPixels;
+    form.hIcon = natural ? icon_ : LoadIconW(instance_, MAKEINTRESOURCEW(ProgramIconId));
     form.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(ProgramIconId),
                                                  IMAGE_ICON, 16, 16, 0));
     RegisterClassExW(&form);
@@ -235,9 +239,9 @@ void Win32View::onLoad(Form& form) {
     form_ = &form;
     if (!icon_) {  // once a process, even if the form is loaded again
         initCommonControls();
-        registerClasses();
         icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(ProgramIconId),
                                               IMAGE_ICON, IconPixels, IconPixels, 0));
+        registerClasses();
     }
     hwnd_ = createFormWindow();
     if (!hwnd_) return;
