@@ -70,7 +70,7 @@ if(EXISTS /usr/src/googletest/CMakeLists.txt AND NOT TARGET gtest)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
 
-file(GLOB TSY_WIN_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*.cpp tests/win32/*.rc)
+file(GLOB TSY_WIN_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*.cpp)
 if(TSY_WIN_TEST_SOURCES)
   add_executable(win32_tests ${TSY_WIN_TEST_SOURCES})
   target_include_directories(win32_tests PRIVATE tests)
