@@ -60,17 +60,14 @@ std::string askModuleFilePath() {
     // Each call walks the whole path, so the room is offered at once; only a longer answer
     // (the size it needs) makes a second call.
     std::wstring longPath(path.size() + MAX_PATH, L'\0');
-    for (int call = 0; call < 2; ++call) {
-        DWORD got = GetLongPathNameW(path.c_str(), &longPath[0],
-                                     static_cast<DWORD>(longPath.size()));
-        if (got == 0) break;
-        if (got < longPath.size()) {
-            longPath.resize(got);
-            return toUtf8(longPath);
-        }
-        longPath.resize(got);
-    }
-    return toUtf8(path);
+    auto ask = [&] {
+        return GetLongPathNameW(path.c_str(), &longPath[0], static_cast<DWORD>(longPath.size()));
+    };
+    DWORD got = ask();
+    if (got >= longPath.size()) longPath.resize(got), got = ask();
+    if (got == 0 || got >= longPath.size()) return toUtf8(path);
+    longPath.resize(got);
+    return toUtf8(longPath);
 }
 
 }  // namespace
