@@ -31,6 +31,8 @@ FmMain::FmMain() { buildLayout(); }
 
 void FmMain::buildLayout() {
     window().initCaption("Tessary Setup");
+    // Designed at the size the load handler sets, so that the window is made at its final size.
+    window().initBounds(0, 0, 7425, 6345);
     layoutBanner();
     layoutButtonRow();
     layoutPanelFrames();

@@ -73,6 +73,7 @@ private:
     };
 
     void registerClasses();
+    RECT firstPlace() const;
     HWND createFormWindow();
     HWND ensureWindow(const Control& c);
     void createControl(Control& c);
@@ -170,25 +171,6 @@ void Win32View::registerClasses() {
     RegisterClassExW(&frame);
 }
 
-HWND Win32View::createFormWindow() {
-    // An in-memory dialog template naming our class: no controls, size set from the model.
-    std::vector<WORD> t;
-    auto dword = [&t](DWORD v) {
-        t.push_back(LOWORD(v));
-        t.push_back(HIWORD(v));
-    };
-    dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN);
-    dword(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT);
-    t.push_back(0);  // no items
-    for (int i = 0; i < 4; ++i) t.push_back(0);  // x, y, cx, cy
-    t.push_back(0);  // no menu
-    for (const wchar_t* p = FormClassName; *p; ++p) t.push_back(static_cast<WORD>(*p));
-    t.push_back(0);
-    t.push_back(0);  // empty title
-    return CreateDialogIndirectParamW(instance_, reinterpret_cast<LPCDLGTEMPLATEW>(t.data()),
-                                      nullptr, nullptr, 0);
-}
-
 // The form lays itself out by the DPI (WM_DPICHANGED below); the dialog manager must not scale
 // it a second time (Windows 10 1703 scales per-monitor dialogs itself). Absent before then.
 void keepDialogScalingOurs(HWND hwnd) {
@@ -217,6 +199,32 @@ int systemDpi(HWND hwnd) {
     int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
     if (screen) ReleaseDC(nullptr, screen);
     return dpi > 0 ? dpi : 96;
+}
+
+// Where the form first appears: the model's size at the DPI, centred on the screen's work area.
+RECT Win32View::firstPlace() const {
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int w = px(form_->window().width()), h = px(form_->window().height());
+    const int x = work.left + ((work.right - work.left) - w) / 2;
+    const int y = work.top + ((work.bottom - work.top) - h) / 2;
+    RECT r{x > 0 ? x : 0, y > 0 ? y : 0, 0, 0};
+    r.right = r.left + w;
+    r.bottom = r.top + h;
+    return r;
+}
+
+// A window of our dialog class, which DefDlgProc makes a dialog on its first message. Made at
+// once where it first appears, as the model stands now: a dialog template gives the size only
+// in dialog units, and every later move of a top-level window is a round trip to the display.
+HWND Win32View::createFormWindow() {
+    dpi_ = systemDpi(nullptr);
+    const RECT r = firstPlace();
+    return CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, FormClassName,
+                           toWide(form_->window().caption()).c_str(),
+                           WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                           r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                           instance_, nullptr);
 }
 
 // Visual styles and the tool tips: the common controls are not a static import, and their
@@ -249,7 +257,6 @@ void Win32View::onLoad(Form& form) {
     dpi_ = systemDpi(hwnd_);
     controls_[hwnd_] = &form.window();
     windows_[&form.window()] = hwnd_;
-    SetWindowTextW(hwnd_, toWide(form.window().caption()).c_str());
     // Only what the first look shows gets its window before the form appears: the controls of
     // the other panels (most of the 55) and the tool tips come right after it, before any input
     // is read (a posted message is taken before the keyboard's and the mouse's), each in the
@@ -555,15 +562,14 @@ void Win32View::onPropertyChanged(const Control& c, Property p) {
 void Win32View::onShow() {
     if (!hwnd_) return;
     if (!placed_) {
-        // First appearance: the model's size, centred on the screen's work area.
+        // First appearance. The window was made in this place unless the size or the DPI
+        // changed since.
         placed_ = true;
-        RECT work{};
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        const int w = px(form_->window().width()), h = px(form_->window().height());
-        int x = work.left + ((work.right - work.left) - w) / 2;
-        int y = work.top + ((work.bottom - work.top) - h) / 2;
-        SetWindowPos(hwnd_, nullptr, x > 0 ? x : 0, y > 0 ? y : 0, w, h,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT want = firstPlace();
+        RECT now{};
+        if (!GetWindowRect(hwnd_, &now) || !EqualRect(&now, &want))
+            SetWindowPos(hwnd_, nullptr, want.left, want.top, want.right - want.left,
+                         want.bottom - want.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
