@@ -87,16 +87,36 @@ BOOL CALLBACK collectChild(HWND child, LPARAM out) {  // depth first, each level
     return TRUE;
 }
 
-// First shown: the model's size at the screen's DPI, centred on the work area, and every control's window among its
-// siblings where the model stacks it (the ones brought to the front first, the latest first, then the form's order:
-// also the order Tab takes), the windows made after showing included; a control's id is its place among the form's
-// controls from 1000. Dragged to a monitor of twice the scale: every control is placed again at the new DPI (read back
-// from the windows, not from pixels) and the window takes the rectangle the system suggests.
+std::vector<const Control*> unseenAtShow;  // the controls seen as the form appears but without a shown window then
+LRESULT CALLBACK atFirstShow(int code, WPARAM wp, LPARAM lp) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && m->message == WM_SHOWWINDOW && m->wParam && !GetParent(m->hwnd)) {  // the form
+        std::vector<HWND> kids;
+        EnumChildWindows(m->hwnd, collectChild, reinterpret_cast<LPARAM>(&kids));
+        const std::vector<Control*>& all = wizardForm()->controls();  // [0] is the window; ids count from 999
+        for (int i = 1; i < static_cast<int>(all.size()); ++i) {
+            bool seen = std::none_of(kids.begin(), kids.end(), [i](HWND h) {  // and no shown window yet
+                return GetDlgCtrlID(h) == 999 + i && (GetWindowLongW(h, GWL_STYLE) & WS_VISIBLE);
+            });
+            for (const Control* p = all[i]; p; p = p->container()) seen = seen && p->visible();
+            if (seen) unseenAtShow.push_back(all[i]);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// First shown: a shown window for each control the user sees but Finish (under Next, hidden at once); the model's size
+// at the DPI, centred on the work area; each control's window among its siblings where the model stacks it (brought to
+// the front first, the latest first, then the form's order: Tab's too), also those made after showing, ids from 1000.
+// At twice the DPI: every control placed again (read from the windows) and the window where the system suggests.
 TEST(Win32View, TheWindowIsLaidOutAsTheModelSaysAndAgainAfterADpiChange) {
     Win32Os real;
     setOs(&real);
     installWin32View(GetModuleHandleW(nullptr));
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, atFirstShow, nullptr, GetCurrentThreadId());
     showWizard();
+    UnhookWindowsHookEx(hook);
+    for (const Control* c : unseenAtShow) EXPECT_FALSE(c->visible()) << c->name();  // gone before anything is drawn
     HWND form = FindWindowW(L"TsyWizardForm", nullptr);
     ASSERT_TRUE(form);
     for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);  // the windows made after showing

@@ -81,6 +81,7 @@ private:
     void addToolTip(HWND hwnd, const std::string& text);
     void place(const Control& c);
     void autoSize(const Control& c);
+    bool underButton(const Control& c) const;
     void applyRadioTabStops(const Control& changed);
     HFONT fontFor(const Font& f);
     HBRUSH brushFor(COLORREF colour);
@@ -269,7 +270,7 @@ void Win32View::onLoad(Form& form) {
         ids_[id++] = c;
         stacking_.push_back(c);
         const bool inShownContainer = !c->container() || hwndOf(*c->container());
-        if (c->visible() && inShownContainer) createControl(*c);
+        if (c->visible() && inShownContainer && !underButton(*c)) createControl(*c);
     }
     loading_ = false;
     // The owner of the folder browser and of message boxes.
@@ -327,6 +328,21 @@ HWND Win32View::ensureWindow(const Control& c) {
     if (c.container() && !ensureWindow(*c.container())) return nullptr;
     createControl(*control);
     return hwndOf(c);
+}
+
+// Whether nothing of a control can be seen: its whole rectangle lies under a shown push button
+// stacked above it (the wizard's Finish under Next). Such a control waits for the windows made
+// after the first show.
+bool Win32View::underButton(const Control& c) const {
+    for (const Control* o : stacking_) {
+        if (o == &c) return false;
+        if (o->container() == c.container() && o->type() == ControlType::CommandButton &&
+            o->visible() && hwndOf(*o) && o->left() <= c.left() && o->top() <= c.top() &&
+            o->left() + o->width() >= c.left() + c.width() &&
+            o->top() + o->height() >= c.top() + c.height())
+            return true;
+    }
+    return false;
 }
 
 void Win32View::createDeferred() {
@@ -450,6 +466,9 @@ void Win32View::place(const Control& c) {
 }
 
 void Win32View::autoSize(const Control& c) {
+    // Before the first show the load handler may still change the caption: each label is
+    // measured once, when the form first appears (onShow).
+    if (!placed_) return;
     HWND h = hwndOf(c);
     HDC dc = GetDC(h);
     HGDIOBJ old = SelectObject(dc, fontFor(c.font));
@@ -565,6 +584,15 @@ void Win32View::onShow() {
         // First appearance. The window was made in this place unless the size or the DPI
         // changed since.
         placed_ = true;
+        // What the load handler uncovered (the button above it hidden or moved) appears too.
+        Applying guard(applying_);
+        for (const Control* c : form_->controls()) {
+            bool seen = c->type() != ControlType::Window && !hwndOf(*c);
+            for (const Control* p = c; seen && p; p = p->container()) seen = p->visible();
+            if (seen && !underButton(*c)) ensureWindow(*c);
+        }
+        for (const auto& [control, h] : windows_)
+            if (control->type() == ControlType::Label && control->autoSize) autoSize(*control);
         const RECT want = firstPlace();
         RECT now{};
         if (!GetWindowRect(hwnd_, &now) || !EqualRect(&now, &want))
