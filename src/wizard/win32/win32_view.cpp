@@ -470,13 +470,15 @@ void Win32View::autoSize(const Control& c) {
     // measured once, when the form first appears (onShow).
     if (!placed_) return;
     HWND h = hwndOf(c);
-    HDC dc = GetDC(h);
+    // Measured on a memory DC: the text's size needs only the font, while the label's own DC
+    // would have the window manager work out the label's visible region first.
+    HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, fontFor(c.font));
     RECT r{0, 0, 0, 0};
     std::wstring text = toWide(c.caption());
     DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
     SelectObject(dc, old);
-    ReleaseDC(h, dc);
+    DeleteDC(dc);
     // The label takes the size of its text and keeps the edge its alignment names (the
     // centre for a centred one), so that the text stays where the designer put it whatever
     // the font's real width.
