@@ -207,19 +207,15 @@ RECT Win32View::firstPlace() const {
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int w = px(form_->window().width()), h = px(form_->window().height());
-    const int x = work.left + ((work.right - work.left) - w) / 2;
-    const int y = work.top + ((work.bottom - work.top) - h) / 2;
-    RECT r{x > 0 ? x : 0, y > 0 ? y : 0, 0, 0};
-    r.right = r.left + w;
-    r.bottom = r.top + h;
-    return r;
+    const int x = std::max<int>(0, work.left + ((work.right - work.left) - w) / 2);
+    const int y = std::max<int>(0, work.top + ((work.bottom - work.top) - h) / 2);
+    return RECT{x, y, x + w, y + h};
 }
 
 // A window of our dialog class, which DefDlgProc makes a dialog on its first message. Made at
 // once where it first appears, as the model stands now: a dialog template gives the size only
 // in dialog units, and every later move of a top-level window is a round trip to the display.
 HWND Win32View::createFormWindow() {
-    dpi_ = systemDpi(nullptr);
     const RECT r = firstPlace();
     return CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, FormClassName,
                            toWide(form_->window().caption()).c_str(),
@@ -252,6 +248,7 @@ void Win32View::onLoad(Form& form) {
                                               IMAGE_ICON, IconPixels, IconPixels, 0));
         registerClasses();
     }
+    dpi_ = systemDpi(nullptr);  // the screen's, until the window can tell its own
     hwnd_ = createFormWindow();
     if (!hwnd_) return;
     keepDialogScalingOurs(hwnd_);
@@ -583,10 +580,9 @@ void Win32View::onPropertyChanged(const Control& c, Property p) {
 void Win32View::onShow() {
     if (!hwnd_) return;
     if (!placed_) {
-        // First appearance. The window was made in this place unless the size or the DPI
-        // changed since.
+        // First appearance. What the load handler uncovered (the button above it hidden or
+        // moved) appears too, and the auto-sized labels take their final captions' size.
         placed_ = true;
-        // What the load handler uncovered (the button above it hidden or moved) appears too.
         Applying guard(applying_);
         for (const Control* c : form_->controls()) {
             bool seen = c->type() != ControlType::Window && !hwndOf(*c);
@@ -595,6 +591,7 @@ void Win32View::onShow() {
         }
         for (const auto& [control, h] : windows_)
             if (control->type() == ControlType::Label && control->autoSize) autoSize(*control);
+        // The window was made in this place unless the size or the DPI changed since.
         const RECT want = firstPlace();
         RECT now{};
         if (!GetWindowRect(hwnd_, &now) || !EqualRect(&now, &want))
