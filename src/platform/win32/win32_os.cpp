@@ -64,7 +64,10 @@ std::string askModuleFilePath() {
         return GetLongPathNameW(path.c_str(), &longPath[0], static_cast<DWORD>(longPath.size()));
     };
     DWORD got = ask();
-    if (got >= longPath.size()) longPath.resize(got), got = ask();
+    if (got >= longPath.size()) {
+        longPath.resize(got);
+        got = ask();
+    }
     if (got == 0 || got >= longPath.size()) return toUtf8(path);
     longPath.resize(got);
     return toUtf8(longPath);
