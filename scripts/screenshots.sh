@@ -127,6 +127,11 @@ if open 'Setup.exe'; then
     taken=$((taken + 1))
     echo "  install-panel7-browse.png"
     xdotool windowfocus --sync "$browser" key Escape
+    # The wizard takes no key until the browser is gone; one more Escape would cancel it.
+    for _ in $(seq 1 50); do
+      xdotool search --onlyvisible --name '^Browse for Folder$' >/dev/null 2>&1 || break
+      sleep 0.2
+    done
     sleep 0.6
   else
     missing=$((missing + 1))
